@@ -1,0 +1,20 @@
+#pragma once
+// Stored texts stay bytes in the table; the window converts them. Texts whose every
+// character fits Windows-1252 are stored in it (what files of earlier builds hold);
+// others as UTF-8, so that no character is lost. On reading, bytes that form valid
+// UTF-8 and contain a non-ASCII byte are read as UTF-8, anything else as Windows-1252.
+
+#include <QByteArray>
+#include <QString>
+
+namespace vistelle {
+
+QByteArray encodeStoredText(const QString& text);
+QString decodeStoredText(const QByteArray& bytes);
+
+// Windows-1252 in both directions. The five bytes the code page leaves undefined map to
+// the control characters of the same number, so every byte survives a round trip.
+QString fromWindows1252(const QByteArray& bytes);
+bool toWindows1252(const QString& text, QByteArray& bytes); // false when a character does not fit
+
+} // namespace vistelle
