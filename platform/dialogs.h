@@ -1,0 +1,64 @@
+#pragma once
+// The application's message boxes behind one interface: the real boxes for the program,
+// a scripted stand-in for tests that answers and records.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace vistelle {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Stop icon, OK button; caption = the application title.
+    virtual void error(const QString& text) = 0;
+    // Caption "Confirm", question icon, "&Yes" and "&No"; true only for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // No icon, OK button; caption = the application title.
+    virtual void message(const QString& text) = 0;
+};
+
+// The dialogs in force (the real boxes unless a test installed others).
+Dialogs& dialogs();
+void setDialogs(Dialogs* dialogs); // nullptr: back to the real boxes
+
+// Runs after every box closes; the main window uses it to become active again.
+void setAfterBoxHook(std::function<void()> hook);
+void runAfterBoxHook();
+
+class MessageBoxDialogs : public Dialogs {
+public:
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    void message(const QString& text) override;
+};
+
+// Answers questions from a queue (No when it runs dry) and records every box as
+// "error: …", "confirm: …" or "message: …".
+class ScriptedDialogs : public Dialogs {
+public:
+    QList<bool> answers;
+    QStringList log;
+    std::function<void(const QString& entry)> onBox; // runs while the "box" is open
+
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    void message(const QString& text) override;
+
+private:
+    void record(const QString& entry);
+};
+
+// The application title: caption of error and message boxes.
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
+// The text of the error box: the message with "." added when its last character's
+// code lies above that of ".".
+QString errorBoxText(const QString& message);
+
+} // namespace vistelle
