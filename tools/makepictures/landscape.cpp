@@ -84,25 +84,30 @@ void Landscape::reflect(Canvas &c, int waterY, const Noise &n, const Rgb &tint, 
 
 QPainterPath Landscape::conifer(QPointF base, double height, double width, Rng &rng)
 {
+    // Drooping branch pairs on a thin stem, shorter towards the top.
     QPainterPath path;
-    const int tiers = 5 + int(height / 18);
-    const double trunk = std::max(1.0, width * 0.08);
-    path.addRect(QRectF(base.x() - trunk / 2, base.y() - height * 0.12, trunk, height * 0.14));
-    for (int i = 0; i < tiers; ++i) {
-        const double t0 = double(i) / tiers, t1 = double(i + 1.6) / tiers;
-        const double yBottom = base.y() - height * (0.08 + 0.9 * t0);
-        const double yTop = base.y() - height * std::min(1.0, 0.08 + 0.9 * t1);
-        const double half = width * 0.5 * (1 - t0) * rng.range(0.8, 1.1);
-        QPolygonF tier;
-        tier << QPointF(base.x() - half, yBottom + rng.range(-1, 2))
-             << QPointF(base.x() - half * 0.35, yBottom - height * 0.03)
-             << QPointF(base.x() + rng.range(-0.5, 0.5), yTop)
-             << QPointF(base.x() + half * 0.35, yBottom - height * 0.03)
-             << QPointF(base.x() + half, yBottom + rng.range(-1, 2));
-        path.addPolygon(tier);
-        path.closeSubpath();
-    }
     path.setFillRule(Qt::WindingFill);
+    const double stem = std::max(1.0, width * 0.06);
+    path.addRect(QRectF(base.x() - stem / 2, base.y() - height, stem, height));
+    const int levels = std::max(6, int(height / 5));
+    const double x0 = base.x();
+    for (int i = 0; i < levels; ++i) {
+        const double t = (i + rng.range(0.0, 0.6)) / levels;
+        const double y = base.y() - height * (0.1 + 0.9 * t);
+        const double reach = width * 0.5 * std::pow(1 - t, 0.95) * rng.range(0.65, 1.1);
+        const double droop = reach * rng.range(0.25, 0.5);
+        const double thick = std::max(1.2, height * 0.035 * (1 - t * 0.5));
+        for (int side : {-1, 1}) {
+            const double r = reach * rng.range(0.8, 1.05);
+            QPolygonF branch;
+            branch << QPointF(x0, y - thick) << QPointF(x0 + side * r * 0.55, y + droop * 0.2 - thick * 0.6)
+                   << QPointF(x0 + side * r, y + droop) << QPointF(x0 + side * r * 0.5, y + droop * 0.55)
+                   << QPointF(x0, y + thick * 0.8);
+            path.addPolygon(branch);
+            path.closeSubpath();
+        }
+    }
+    path.addEllipse(QPointF(x0, base.y() - height), stem, stem * 3);
     return path;
 }
 
@@ -139,12 +144,12 @@ void Landscape::tree(QPainter &p, QPointF base, double length, double angle, dou
             tips->push_back(end);
         return;
     }
-    const int branches = depth > 3 ? 2 : 2 + rng.below(2);
+    const int branches = 2 + (rng.chance(0.45) ? 1 : 0);
     for (int i = 0; i < branches; ++i) {
         const double spread = rng.range(0.25, 0.6) * (i % 2 ? 1 : -1);
         // Branches lean back towards the vertical so the crown stays upright.
         const double a = angle + spread + (kPi / 2 - angle) * 0.15;
-        tree(p, end, length * rng.range(0.66, 0.8), a, width * 0.68, depth - 1, rng, tips);
+        tree(p, end, length * rng.range(0.62, 0.78), a, width * 0.66, depth - 1, rng, tips);
     }
     if (tips && depth <= 2)
         tips->push_back(end);

@@ -23,8 +23,9 @@ Rgb hex(std::uint32_t v) { return Rgb::hex(v); }
 struct Ground
 {
     double horizon, cx = W / 2.0;
+    // Across and into the picture, in the same unit.
     double u(double x, double y) const { return (x - cx) / std::max(1.0, y - horizon); }
-    double v(double y) const { return 100.0 / std::max(1.0, y - horizon); }
+    double v(double y) const { return 900.0 / std::max(1.0, y - horizon); }
     double nearness(double y) const { return clamp01((y - horizon) / (H - horizon)); }
 };
 
@@ -96,7 +97,7 @@ void MonthScenes::january(Canvas &c)
 
     const auto peaks = L::ridge(n, W, horizon + 10, 175, 0.0035, 5, 3.2, true);
     L::fill(c, peaks, [&](int x, int y, double depth) {
-        const double light = rockLight(n, x, y, 0.012, 1);
+        const double light = rockLight(n, x, y, 0.006, 1);
         const double rock = smoothstep(0.55, 0.8, n.fbm01(x * 0.02, y * 0.03, 4)) * smoothstep(10, 60, depth);
         Rgb col = mix(hex(0x7f7fb0), hex(0xffd2cf), light);
         col = mix(col, hex(0x4b4a72), rock * 0.6);
@@ -113,9 +114,9 @@ void MonthScenes::january(Canvas &c)
 
     const auto field = L::ridge(n, W, 640, 70, 0.0022, 4, 21.7, false);
     L::fill(c, field, [&](int x, int y, double depth) {
-        const double drift = n.fbm01(x * 0.003, y * 0.012, 5);
-        const double lit = smoothstep(0.35, 0.7, drift + (x - 300) * 0.0004);
-        Rgb col = mix(hex(0x8e9ed4), hex(0xffe8de), lit);
+        const double drift = n.fbm01(x * 0.0015, y * 0.02, 5);
+        const double lit = smoothstep(0.3, 0.75, drift + (x - 300) * 0.0004);
+        Rgb col = mix(hex(0xa4afdc), hex(0xfff0e8), lit);
         return mix(col, hex(0x7f8ac4), smoothstep(0, 180, depth) * 0.35);
     });
     QImage near = c.newMask();
@@ -155,7 +156,7 @@ void MonthScenes::february(Canvas &c)
     L::fill(c, shore, [&](int, int, double) { return hex(0xe9eef3); });
 
     c.shade(int(g.horizon) + 3, H, [&](int x, int y, Rgb &col) {
-        const double u = g.u(x, y) * 3, v = g.v(y) * 0.6;
+        const double u = g.u(x, y) * 2.5, v = g.v(y) * 2.5;
         const double crack = smoothstep(0.82, 0.97, n.ridged(u * 1.7, v * 1.7, 3));
         const double snow = smoothstep(0.5, 0.75, n.fbm01(u * 0.9 + 7, v * 0.5, 5));
         const double near = g.nearness(y);
@@ -226,12 +227,12 @@ void MonthScenes::march(Canvas &c)
         }
     }
 
-    auto streamX = [&](double y) { return W * 0.55 + std::sin(g.v(y) * 0.09 + 1.0) * 900 / g.v(y) * 0.9; };
+    auto streamX = [&](double y) { return W * 0.55 + std::sin(g.v(y) * 0.12 + 1.0) * 1.1 * (y - g.horizon); };
     c.shade(int(mid[0]) - 60, H, [&](int x, int y, Rgb &col) {
         const double midTop = mid[x] + 30;
         if (y < midTop)
             return;
-        const double u = g.u(x, y) * 4, v = g.v(y) * 0.8;
+        const double u = g.u(x, y) * 3, v = g.v(y) * 3;
         const double near = g.nearness(y);
         const double grass = n.fbm01(u * 1.5, v * 1.5, 5);
         const double snow = smoothstep(0.56, 0.6, n.fbm01(u * 0.6 + 3, v * 0.4, 6));
@@ -279,7 +280,7 @@ void MonthScenes::april(Canvas &c)
     c.shade(int(g.horizon) + 30, H, [&](int x, int y, Rgb &col) {
         if (y < mid[x] + 40)
             return;
-        const double u = g.u(x, y) * 4, v = g.v(y);
+        const double u = g.u(x, y) * 4, v = g.v(y) * 4;
         const double near = g.nearness(y);
         Rgb grass = mix(hex(0x6f9c3c), hex(0xa6c558), n.fbm01(u, v, 5));
         grass = grass * (0.8 + 0.35 * n.fbm01(x * 0.15, y * 0.05, 3));
@@ -290,7 +291,7 @@ void MonthScenes::april(Canvas &c)
     p.setRenderHint(QPainter::Antialiasing);
     std::vector<QPointF> tips;
     p.setPen(QPen(QColor(0x3a, 0x2a, 0x28)));
-    L::tree(p, {250, H + 20}, 260, kPi / 2 + 0.08, 44, 7, rng, &tips);
+    L::tree(p, {230, H + 20}, 190, kPi / 2 + 0.1, 42, 7, rng, &tips);
     const std::vector<QColor> petals = {QColor(0xf8, 0xc8, 0xda), QColor(0xf2, 0xa6, 0xc4),
                                         QColor(0xff, 0xe6, 0xef), QColor(0xff, 0xfa, 0xfc),
                                         QColor(0xe9, 0x8f, 0xb3)};
@@ -307,11 +308,554 @@ void MonthScenes::april(Canvas &c)
     finish(c, 0.1, 1.05, 0.22);
 }
 
-void MonthScenes::may(Canvas &c) { january(c); }
-void MonthScenes::june(Canvas &c) { january(c); }
-void MonthScenes::july(Canvas &c) { january(c); }
-void MonthScenes::august(Canvas &c) { january(c); }
-void MonthScenes::september(Canvas &c) { january(c); }
-void MonthScenes::october(Canvas &c) { january(c); }
-void MonthScenes::november(Canvas &c) { january(c); }
-void MonthScenes::december(Canvas &c) { january(c); }
+// May: a wildflower meadow on rolling hills under summer clouds.
+void MonthScenes::may(Canvas &c)
+{
+    const Noise n(505);
+    Rng rng(5);
+    const Ground g{400};
+    L::sky(c, {{0.0, hex(0x2f6ec4)}, {0.35, hex(0x82b6e6)}, {0.53, hex(0xe2eef2)}}, 0, H);
+    L::Clouds cumulus{50, 330, 0.0028, 0.0075, 0.52, 0.14, hex(0xffffff), hex(0x8594aa), 1.0, 6};
+    L::clouds(c, n, cumulus);
+    const auto far = L::ridge(n, W, g.horizon + 10, 70, 0.003, 5, 1.1, false);
+    L::fill(c, far, [&](int, int, double depth) { return mix(hex(0x8fa9bd), hex(0x7d9a92), depth * 0.01); });
+    const auto hill = L::ridge(n, W, g.horizon + 70, 70, 0.004, 4, 4.0, false);
+    L::fill(c, hill, [&](int x, int y, double depth) {
+        const double f = n.fbm01(x * 0.01, y * 0.03, 4);
+        return mix(mix(hex(0x77a83e), hex(0xa9c95a), f), hex(0x9fbfb0), std::max(0.0, 0.3 - depth * 0.004));
+    });
+    {
+        QPainter p(&c.image());
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 26; ++i) {
+            const double x = rng.range(0, W), y = hill[int(x)] + rng.range(2, 14);
+            const double r = rng.range(6, 13);
+            for (int k = 0; k < 14; ++k) {
+                const QPointF at(x + rng.range(-r, r), y - r + rng.range(-r * 0.6, r * 0.6));
+                const double lit = clamp01((x - at.x()) / r * 0.5 + 0.5);
+                p.setBrush(mix(hex(0x2f5a2a), hex(0x5f8d3c), lit).toQColor());
+                p.drawEllipse(at, r * 0.55, r * 0.5);
+            }
+        }
+    }
+    const double meadowTop = g.horizon + 120;
+    c.shade(int(meadowTop) - 40, H, [&](int x, int y, Rgb &col) {
+        if (y < hill[x] + 55)
+            return;
+        const double u = g.u(x, y) * 6, v = g.v(y) * 6;
+        const double near = g.nearness(y);
+        Rgb grass = mix(hex(0x5f9230), hex(0xa4c64e), n.fbm01(u, v, 4));
+        grass = grass * (0.75 + 0.4 * n.fbm01(x * 0.25, y * 0.04, 3) * near + 0.2 * (1 - near));
+        col = mix(col, grass, smoothstep(hill[x] + 55, hill[x] + 75, y));
+    });
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor colours[] = {QColor(0xd9, 0x2a, 0x1c), QColor(0xf5, 0xf5, 0xec), QColor(0x4b, 0x6f, 0xdb),
+                              QColor(0xf5, 0xcf, 0x2b), QColor(0xd9, 0x2a, 0x1c), QColor(0xb0, 0x6a, 0xd0)};
+    for (int i = 0; i < 9000; ++i) {
+        const double y = meadowTop + std::pow(rng.unit(), 0.8) * (H - meadowTop + 20);
+        const double x = rng.range(-10, W + 10);
+        const double near = g.nearness(y);
+        // Poppies drift in broad patches; other flowers spread evenly.
+        int kind = rng.below(6);
+        if ((kind == 0 || kind == 4) && n.fbm01(x * 0.004, y * 0.01, 3) < 0.5)
+            kind = 1 + rng.below(3);
+        const double s = 0.6 + near * near * 9;
+        if (s > 3) {
+            p.setPen(QPen(QColor(0x4a, 0x7a, 0x2a), s * 0.18));
+            p.drawLine(QPointF(x, y), QPointF(x + rng.range(-2, 2), y + s * 2.5));
+        }
+        p.setPen(Qt::NoPen);
+        QColor col = colours[kind];
+        col = col.darker(100 + int((1 - near) * 10));
+        p.setBrush(col);
+        p.drawEllipse(QPointF(x, y), s, s * 0.75);
+        if (s > 2.5) {
+            p.setBrush(kind == 1 ? QColor(0xf0, 0xc0, 0x20) : col.darker(170));
+            p.drawEllipse(QPointF(x, y), s * 0.3, s * 0.25);
+        }
+    }
+    p.end();
+    finish(c, 0.1, 1.1, 0.22);
+}
+
+// June: a mountain lake that mirrors snowy peaks and a conifer shore.
+void MonthScenes::june(Canvas &c)
+{
+    const Noise n(606);
+    Rng rng(6);
+    const int water = 455;
+    L::sky(c, {{0.0, hex(0x2a66b8)}, {0.3, hex(0x73a8de)}, {0.55, hex(0xcfe3ee)}}, 0, water);
+    L::Clouds fair{30, 250, 0.003, 0.009, 0.58, 0.14, hex(0xffffff), hex(0x95a5bb), 0.9, 6};
+    L::clouds(c, n, fair);
+    const auto peaks = L::ridge(n, W, water - 10, 300, 0.0028, 6, 7.7, true);
+    L::fill(c, peaks, [&](int x, int y, double depth) {
+        const double light = rockLight(n, x, y, 0.007, -1);
+        const double snowLine = 0.55 + 0.25 * n.fbm(x * 0.01, y * 0.01, 3);
+        const double height = double(water - y) / 300.0;
+        const double snow = smoothstep(snowLine - 0.05, snowLine + 0.05, height + light * 0.25);
+        Rgb rock = mix(hex(0x3e4a5e), hex(0x9aa4b4), light);
+        Rgb snowCol = mix(hex(0x9fb4d2), hex(0xffffff), light);
+        Rgb col = mix(rock, snowCol, snow);
+        col = mix(col, hex(0x2f5a3a), smoothstep(0.35, 0.1, height) * (1 - snow));
+        return mix(col, hex(0xa8c4dc), 0.3 * (1 - smoothstep(0, 120, depth) * 0.5));
+    });
+    const auto shore = L::ridge(n, W, water - 2, 40, 0.005, 4, 2.9, false);
+    QImage wood = c.newMask();
+    L::forest(wood, shore, 25, 80, 0.12, 30, rng);
+    c.composite(wood, [&](int x, int y, const Rgb &) {
+        return mix(hex(0x183526), hex(0x3f6a3a), n.fbm01(x * 0.05, y * 0.05, 3) * 0.6);
+    });
+    L::fill(c, std::vector<double>(W, water - 1), [&](int, int, double) { return hex(0x27402c); });
+    L::reflect(c, water, n, hex(0x1d4a5e), 0.18, 0.25);
+    // Low sun glints on the water.
+    c.shade(water + 2, H, [&](int x, int y, Rgb &col) {
+        const double glint = smoothstep(0.55, 0.75, n.fbm01(x * 0.03, y * 0.35, 3));
+        col = col + hex(0xffffff) * (glint * 0.12 * (1 - double(y - water) / (H - water)));
+    });
+    QImage near = c.newMask();
+    {
+        QPainter p(&near);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        QPainterPath bank({-10.0, 610.0});
+        bank.cubicTo(180, 600, 260, 700, 380, H + 10);
+        bank.lineTo(-10, H + 10);
+        p.drawPath(bank);
+        for (double x : {30.0, 95.0, 160.0})
+            p.drawPath(L::conifer({x, 650}, rng.range(330, 430), 120, rng));
+    }
+    c.composite(near, [&](int x, int y, const Rgb &) {
+        return mix(hex(0x0f2418), hex(0x3a5a2a), n.fbm01(x * 0.04, y * 0.04, 4) * 0.7);
+    });
+    finish(c, 0.12, 1.1, 0.25);
+}
+
+// July: a turquoise bay and a sandy beach in strong midday sun.
+void MonthScenes::july(Canvas &c)
+{
+    const Noise n(707);
+    Rng rng(7);
+    const Ground g{330};
+    L::sky(c, {{0.0, hex(0x0f57c0)}, {0.25, hex(0x3e8fdc)}, {0.43, hex(0xbfe3f6)}}, 0, 331);
+    L::Clouds small{150, 320, 0.004, 0.012, 0.64, 0.12, hex(0xffffff), hex(0xa7bdd3), 0.9, 5};
+    L::clouds(c, n, small);
+    const auto cape = L::ridge(n, W, g.horizon + 2, 120, 0.006, 5, 3.3, false);
+    std::vector<double> headland(W);
+    for (int x = 0; x < W; ++x)
+        headland[x] = g.horizon + 2 - std::max(0.0, (g.horizon + 2 - cape[x])) * smoothstep(690, 900, x);
+    L::fill(c, headland, [&](int x, int y, double depth) {
+        const double light = rockLight(n, x, y, 0.01, -1);
+        Rgb col = mix(mix(hex(0x3f5f2a), hex(0x7d9a4a), light), hex(0x9a8a70), smoothstep(20, 60, depth) * light);
+        return mix(col, hex(0x9fc4d8), 0.3);
+    });
+    const auto shoreline = [&](double x) { return 520 + 28 * std::sin(x * 0.006 + 0.5) + 12 * n.fbm(x * 0.01, 0.5, 3); };
+    c.shade(int(g.horizon) + 1, H, [&](int x, int y, Rgb &col) {
+        if (y < headland[x])
+            return;
+        const double shore = shoreline(x);
+        const double near = g.nearness(y);
+        const double u = g.u(x, y) * 8, v = g.v(y) * 8;
+        if (y < shore) {
+            const double t = clamp01((y - g.horizon) / (shore - g.horizon));
+            Rgb sea = L::gradientAt({{0.0, hex(0x0d4a8a)}, {0.45, hex(0x1a7fb5)}, {0.8, hex(0x23b3bd)}, {1.0, hex(0x7fdccf)}}, t);
+            const double wave = n.fbm01(u, v * 0.35, 4);
+            sea = sea * (0.88 + 0.25 * wave);
+            const double glitter = std::exp(-std::pow((x - 820) / (40 + 260 * t), 2));
+            if (n.at(x * 0.5, y * 1.5) > 0.55 - glitter * 0.3)
+                sea = sea + hex(0xffffff) * (glitter * 0.9);
+            const double foam = smoothstep(shore - 14, shore - 2, y) + smoothstep(0.86, 0.95, n.ridged(u * 0.3, v * 0.06, 3)) * t * t * 0.6;
+            col = mix(sea, hex(0xf6fbfb), clamp01(foam) * (0.6 + 0.4 * n.fbm01(x * 0.05, y * 0.2, 3)));
+        } else {
+            const double wet = 1 - smoothstep(shore, shore + 30 + near * 40, y);
+            Rgb sand = mix(hex(0xe9d3a4), hex(0xf7e8c4), n.fbm01(x * 0.01, y * 0.02, 4));
+            sand = sand * (0.93 + 0.1 * n.fbm01(x * 0.8, y * 0.8, 2));
+            sand = sand * (0.95 + 0.06 * std::sin(u * 40 + n.fbm(u, v, 3) * 4));
+            col = mix(sand, hex(0xb49a72), wet * 0.7);
+        }
+    });
+    L::glow(c, {820, 80}, 45, hex(0xfffbef), 1.1);
+
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    // A leaning palm on the left; its shadow first.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x8a, 0x70, 0x50, 90));
+    p.drawEllipse(QPointF(300, 735), 150, 22);
+    QPainterPath trunk({120.0, double(H + 10)});
+    trunk.cubicTo(150, 560, 170, 350, 250, 170);
+    for (int i = 0; i < 36; ++i) {
+        const double t = i / 36.0;
+        const QPointF at = trunk.pointAtPercent(t);
+        const double w = 22 - 12 * t;
+        p.setBrush(QColor(0x6b, 0x52, 0x3a).darker(100 + (i % 2) * 18));
+        p.drawEllipse(at, w, w * 0.55);
+    }
+    const QPointF crown = trunk.pointAtPercent(1.0);
+    for (int f = 0; f < 11; ++f) {
+        const double a = -kPi * 0.95 + f * (kPi * 1.9 / 10) + rng.range(-0.1, 0.1);
+        const double len = rng.range(150, 230);
+        QPainterPath rib(crown);
+        const QPointF tip = crown + QPointF(std::cos(a) * len, std::sin(a) * len * 0.6 + len * 0.45);
+        const QPointF ctrl = crown + QPointF(std::cos(a) * len * 0.6, std::sin(a) * len * 0.6 - 40);
+        rib.quadTo(ctrl, tip);
+        for (int k = 2; k < 40; ++k) {
+            const double t = k / 40.0;
+            const QPointF at = rib.pointAtPercent(t);
+            const double angle = rib.angleAtPercent(t) * kPi / 180;
+            const double leaf = 38 * std::sin(t * kPi) * (1 - t * 0.4);
+            for (int side : {-1, 1}) {
+                const QPointF dir(std::cos(angle + side * 1.1), -std::sin(angle + side * 1.1));
+                p.setPen(QPen(mix(hex(0x1f4a1a), hex(0x5a8a2a), rng.unit() * 0.6 + (side > 0 ? 0.3 : 0)).toQColor(), 3.2, Qt::SolidLine, Qt::RoundCap));
+                p.drawLine(at, at + dir * leaf + QPointF(0, leaf * 0.45));
+            }
+        }
+        p.setPen(QPen(QColor(0x3a, 0x4a, 0x1a), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(rib);
+    }
+    p.end();
+    finish(c, 0.12, 1.12, 0.18);
+}
+
+// August: golden wheat and round bales below a warm afternoon sky.
+void MonthScenes::august(Canvas &c)
+{
+    const Noise n(808);
+    Rng rng(8);
+    const Ground g{420};
+    L::sky(c, {{0.0, hex(0x4c7fc0)}, {0.3, hex(0x93b2d4)}, {0.5, hex(0xf0d9a8)}, {0.56, hex(0xf6d08a)}}, 0, H);
+    L::glow(c, {770, 330}, 60, hex(0xffd890), 0.6);
+    L::Clouds fair{60, 330, 0.0025, 0.009, 0.58, 0.16, hex(0xfff2dc), hex(0xa895a0), 0.85, 6};
+    L::clouds(c, n, fair);
+    const auto far = L::ridge(n, W, g.horizon, 55, 0.004, 5, 5.1, false);
+    L::fill(c, far, [&](int, int, double) { return hex(0xaeab9e); });
+    const auto fields = L::ridge(n, W, g.horizon + 45, 45, 0.005, 4, 8.2, false);
+    L::fill(c, fields, [&](int x, int y, double depth) {
+        const double band = std::sin((x * 0.012 + y * 0.06 + n.fbm(x * 0.004, y * 0.01, 3) * 3));
+        Rgb col = band > 0.3 ? hex(0xd8b050) : (band > -0.4 ? hex(0x8a9a44) : hex(0xb08a48));
+        col = col * (0.9 + 0.15 * n.fbm01(x * 0.03, y * 0.08, 3));
+        return mix(col, hex(0xd8c8a8), std::max(0.0, 0.35 - depth * 0.005));
+    });
+    {
+        QPainter p(&c.image());
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        const double x = 300, base = fields[300] + 8;
+        p.setBrush(QColor(0x3a, 0x30, 0x22));
+        p.drawRect(QRectF(x - 3, base - 30, 6, 32));
+        for (int k = 0; k < 90; ++k) {
+            const QPointF at(x + rng.range(-40, 40), base - 50 + rng.range(-28, 22));
+            const double lit = clamp01((at.x() - x) / 80 + 0.5);
+            p.setBrush(mix(hex(0x2a3a1e), hex(0x6a7a32), lit).toQColor());
+            p.drawEllipse(at, rng.range(8, 15), rng.range(7, 12));
+        }
+    }
+    const double wheatTop = g.horizon + 90;
+    c.shade(int(wheatTop) - 50, H, [&](int x, int y, Rgb &col) {
+        if (y < fields[x] + 40)
+            return;
+        const double near = g.nearness(y);
+        const double u = g.u(x, y), v = g.v(y);
+        const double stalks = n.fbm01(x * (0.15 + 0.5 * (1 - near)), y * 0.02, 3);
+        const double sway = n.fbm01(u * 3, v * 1.5, 4);
+        Rgb wheat = mix(hex(0xb07a2a), hex(0xf2cc6a), sway);
+        wheat = mix(wheat * 0.7, wheat * 1.15, stalks);
+        col = mix(col, mix(hex(0xdcc08a), wheat, 0.4 + 0.6 * near), smoothstep(fields[x] + 40, fields[x] + 55, y));
+    });
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF bales[] = {{560, 560}, {660, 548}, {760, 575}, {470, 590}};
+    for (const QPointF &b : bales) {
+        const double s = (b.y() - g.horizon) / 5.0;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x6a, 0x4a, 0x1a, 110));
+        p.drawEllipse(QPointF(b.x() - s * 0.9, b.y() + s * 0.55), s * 1.5, s * 0.3);
+        QLinearGradient body(b.x() - s, 0, b.x() + s, 0);
+        body.setColorAt(0, QColor(0x9a, 0x70, 0x2a));
+        body.setColorAt(1, QColor(0xf0, 0xc8, 0x70));
+        p.setBrush(body);
+        p.drawRoundedRect(QRectF(b.x() - s, b.y() - s * 0.9, s * 1.6, s * 1.4), s * 0.3, s * 0.3);
+        p.setBrush(QColor(0xe8, 0xc0, 0x66));
+        p.drawEllipse(QPointF(b.x() + s * 0.6, b.y() - s * 0.2), s * 0.42, s * 0.7);
+        p.setPen(QPen(QColor(0xb8, 0x8a, 0x3a), 1.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(b.x() + s * 0.6, b.y() - s * 0.2), s * 0.22, s * 0.38);
+    }
+    for (int i = 0; i < 700; ++i) {
+        const double y = rng.range(640, H + 30), x = rng.range(-10, W + 10);
+        const double len = (y - 600) * 0.25;
+        QPainterPath ear({x, y});
+        ear.quadTo(x + rng.range(-5, 5), y - len * 0.7, x + rng.range(-12, 12), y - len);
+        p.setPen(QPen(mix(hex(0x9a6a20), hex(0xffd878), rng.unit()).toQColor(), 1.2));
+        p.drawPath(ear);
+        p.setPen(Qt::NoPen);
+        p.setBrush(mix(hex(0xb8862a), hex(0xffe090), rng.unit()).toQColor());
+        const QPointF top = ear.pointAtPercent(1.0);
+        p.drawEllipse(top, len * 0.06, len * 0.16);
+    }
+    p.end();
+    finish(c, 0.14, 1.1, 0.28);
+}
+
+// September: vineyard rows running to a hill town with cypresses, in low
+// evening light.
+void MonthScenes::september(Canvas &c)
+{
+    const Noise n(909);
+    Rng rng(9);
+    const Ground g{410, 560};
+    L::sky(c, {{0.0, hex(0x5a7fb4)}, {0.3, hex(0xa7b6c8)}, {0.5, hex(0xf0cc98)}, {0.55, hex(0xf7c07a)}}, 0, H);
+    L::glow(c, {180, 360}, 55, hex(0xffc070), 0.7);
+    L::Clouds high{40, 300, 0.0022, 0.012, 0.6, 0.15, hex(0xffe2c0), hex(0x9a8aa0), 0.8, 6};
+    L::clouds(c, n, high);
+    const auto far = L::ridge(n, W, g.horizon, 70, 0.0035, 5, 3.7, false);
+    L::fill(c, far, [&](int, int, double depth) { return mix(hex(0xa89ab0), hex(0x9a8aa0), depth * 0.01); });
+    const auto hill = L::ridge(n, W, g.horizon + 25, 55, 0.004, 4, 1.9, false);
+    L::fill(c, hill, [&](int x, int y, double depth) {
+        const double f = n.fbm01(x * 0.02, y * 0.05, 3);
+        return mix(mix(hex(0x7a7a3a), hex(0xb0a050), f), hex(0xc8b090), std::max(0.0, 0.35 - depth * 0.006));
+    });
+    {
+        QPainter p(&c.image());
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        const double townX = 700;
+        for (int i = 0; i < 14; ++i) {
+            const double x = townX + rng.range(-70, 70), base = hill[int(x)] + 6;
+            const double w = rng.range(10, 22), h = rng.range(10, 20);
+            p.setBrush(mix(hex(0xd8a878), hex(0xf2d2a8), rng.unit()).toQColor());
+            p.drawRect(QRectF(x, base - h, w, h));
+            p.setBrush(QColor(0xa8, 0x5a, 0x3a));
+            p.drawPolygon(QPolygonF({{x - 2, base - h}, {x + w / 2, base - h - 6}, {x + w + 2, base - h}}));
+        }
+        p.setBrush(QColor(0xe6, 0xc4, 0x98));
+        p.drawRect(QRectF(townX - 10, hill[int(townX)] - 50, 12, 56));
+        for (int i = 0; i < 12; ++i) {
+            const double x = rng.range(0, W), base = hill[int(x)] + 4, h = rng.range(35, 70);
+            p.setBrush(QColor(0x24, 0x36, 0x1e));
+            p.drawEllipse(QRectF(x - h * 0.1, base - h, h * 0.2, h));
+        }
+    }
+    c.shade(int(g.horizon) + 20, H, [&](int x, int y, Rgb &col) {
+        const double top = hill[std::clamp(x, 0, W - 1)] + 30;
+        if (y < top)
+            return;
+        const double u = g.u(x, y), v = g.v(y);
+        const double near = g.nearness(y);
+        const double row = 0.5 + 0.5 * std::cos(u * kPi * 6);
+        const double vine = smoothstep(0.45, 0.75, row + 0.25 * n.fbm(u * 4, v * 2, 4));
+        Rgb leaves = mix(hex(0x4a6a22), hex(0xc8a840), n.fbm01(u * 3, v * 1.5, 4));
+        leaves = mix(leaves, hex(0xa84a22), smoothstep(0.6, 0.8, n.fbm01(u * 2 + 9, v, 4)) * 0.7);
+        // The evening sun comes from the left: the rows' left faces are lit.
+        const double side = std::sin(u * kPi * 6);
+        leaves = leaves * (0.75 + 0.45 * clamp01(0.5 - side * 0.7));
+        const Rgb soil = mix(hex(0x8a6a48), hex(0xb89070), n.fbm01(u * 8, v * 4, 3)) * 0.9;
+        const Rgb ground = mix(soil, leaves, vine);
+        col = mix(col, mix(hex(0xc8a888), ground, 0.35 + 0.65 * near), smoothstep(top, top + 16, y));
+    });
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    for (int k = 0; k < 9; ++k) {
+        const QPointF at(rng.range(800, 1010), rng.range(560, 700));
+        const double s = rng.range(50, 80);
+        QPainterPath leaf;
+        leaf.addEllipse(at, s, s * 0.8);
+        p.setBrush(mix(hex(0x3a5a1a), hex(0xa89a30), rng.unit()).toQColor());
+        p.drawPath(leaf);
+    }
+    for (int cl = 0; cl < 3; ++cl) {
+        const QPointF top(rng.range(820, 980), rng.range(600, 660));
+        for (int i = 0; i < 60; ++i) {
+            const double t = rng.unit();
+            const QPointF at = top + QPointF(rng.range(-1, 1) * 40 * (1 - t), t * 110);
+            QRadialGradient grape(at - QPointF(3, 3), 11);
+            grape.setColorAt(0, QColor(0x9a, 0x6a, 0xb0));
+            grape.setColorAt(0.5, QColor(0x4a, 0x1f, 0x4a));
+            grape.setColorAt(1, QColor(0x22, 0x0a, 0x22));
+            p.setBrush(grape);
+            p.drawEllipse(at, 10, 10);
+        }
+    }
+    p.end();
+    finish(c, 0.14, 1.1, 0.3);
+}
+
+// October: an autumn wood in full colour along a still lake with morning mist.
+void MonthScenes::october(Canvas &c)
+{
+    const Noise n(1010);
+    Rng rng(10);
+    const int water = 470;
+    L::sky(c, {{0.0, hex(0x6c95c4)}, {0.35, hex(0xb7c8d6)}, {0.6, hex(0xeadcc6)}}, 0, water);
+    L::Clouds soft{30, 260, 0.003, 0.01, 0.56, 0.2, hex(0xfff4e6), hex(0xa8a8b8), 0.85, 6};
+    L::clouds(c, n, soft);
+    const auto far = L::ridge(n, W, water - 40, 70, 0.004, 5, 6.6, false);
+    L::fill(c, far, [&](int x, int y, double) {
+        return mix(mix(hex(0xb07a50), hex(0x8a8a5a), n.fbm01(x * 0.02, y * 0.05, 3)), hex(0xd8ccc0), 0.55);
+    });
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    const std::vector<Rgb> palette = {hex(0xc8321a), hex(0xe8701e), hex(0xf2b02a), hex(0xd8901e),
+                                      hex(0x9a2a1a), hex(0x6a7a2a), hex(0xf4cc40)};
+    for (int layer = 0; layer < 3; ++layer) {
+        const double baseY = water - 60 + layer * 22, haze = 0.35 - layer * 0.15;
+        for (int i = 0; i < 420; ++i) {
+            const double x = rng.range(-20, W + 20);
+            const double top = baseY - 40 * (0.5 + 0.5 * n.fbm(x * 0.006, layer, 3)) - rng.range(0, 50);
+            const double r = rng.range(10, 24) * (1 + layer * 0.2);
+            Rgb col = palette[rng.below(int(palette.size()))];
+            if (rng.chance(0.12))
+                col = hex(0x1f3a22);
+            for (int k = 0; k < 5; ++k) {
+                const QPointF at(x + rng.range(-r, r) * 0.6, top + rng.range(0, r * 2.5));
+                const double lit = rng.range(0.7, 1.15) - (at.y() - top) / (r * 6);
+                p.setBrush(mix(col * lit, hex(0xd8d0c8), haze).toQColor());
+                p.drawEllipse(at, r * rng.range(0.5, 0.8), r * rng.range(0.4, 0.7));
+            }
+        }
+    }
+    p.setBrush(QColor(0x2a, 0x22, 0x1a));
+    p.drawRect(QRectF(0, water - 6, W, 8));
+    p.end();
+    L::reflect(c, water, n, hex(0x2a3540), 0.16, 0.2);
+    c.shade(water - 60, water + 80, [&](int x, int y, Rgb &col) {
+        const double mist = std::exp(-std::pow((y - water) / 28.0, 2)) * n.fbm01(x * 0.004, y * 0.03, 4);
+        col = mix(col, hex(0xf2ebe2), mist * 0.75);
+    });
+    QPainter q(&c.image());
+    q.setRenderHint(QPainter::Antialiasing);
+    q.setPen(Qt::NoPen);
+    for (int i = 0; i < 1100; ++i) {
+        const double y = rng.range(680, H + 10), x = rng.range(-10, 520) + (i % 4 == 0 ? 620 : 0);
+        const double s = 4 + (y - 680) * 0.1;
+        q.save();
+        q.translate(x, y);
+        q.rotate(rng.range(0, 360));
+        q.setBrush((palette[rng.below(5)] * rng.range(0.6, 1.0)).toQColor());
+        q.drawEllipse(QPointF(0, 0), s, s * 0.55);
+        q.restore();
+    }
+    q.end();
+    finish(c, 0.12, 1.12, 0.3);
+}
+
+// November: layered hills dissolving into mist, a pale sun and a bare tree.
+void MonthScenes::november(Canvas &c)
+{
+    const Noise n(1111);
+    Rng rng(11);
+    L::sky(c, {{0.0, hex(0x8f98a6)}, {0.4, hex(0xc8c8c8)}, {0.6, hex(0xe4dcd0)}}, 0, H);
+    L::glow(c, {640, 250}, 36, hex(0xfff0d8), 0.55);
+    L::Clouds layers{40, 300, 0.002, 0.01, 0.5, 0.3, hex(0xe6e2dc), hex(0x9a9aa2), 0.6, 6};
+    L::clouds(c, n, layers);
+    const Rgb fog = hex(0xdcd6cc);
+    for (int layer = 0; layer < 6; ++layer) {
+        const double k = layer / 5.0;
+        const auto top = L::ridge(n, W, 380 + layer * 62, 60 + layer * 10, 0.003 + layer * 0.0007, 5,
+                                  layer * 4.3 + 1, false);
+        const Rgb body = mix(hex(0x6a7480), hex(0x1e2a26), k);
+        L::fill(c, top, [&](int x, int y, double depth) {
+            // Mist pools in the valleys: lighter lower down each layer.
+            const double pool = smoothstep(0, 90, depth) * (0.7 - k * 0.4);
+            const double tex = n.fbm01(x * 0.01, y * 0.02 + layer, 4);
+            Rgb col = body * (0.9 + 0.2 * tex);
+            return mix(col, fog, clamp01((1 - k) * 0.7 + pool));
+        });
+        if (layer >= 2) {
+            QImage wood = c.newMask();
+            L::forest(wood, top, 8 + layer * 5, 20 + layer * 9, 0.05 + layer * 0.015, 3, rng);
+            const Rgb treeCol = mix(body, fog, (1 - k) * 0.6);
+            c.composite(wood, [&](int, int, const Rgb &) { return treeCol; });
+        }
+    }
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x1a, 0x1e, 0x1c)));
+    L::tree(p, {830, 720}, 120, kPi / 2 - 0.05, 16, 8, rng, nullptr);
+    p.setPen(QPen(QColor(0x3a, 0x3a, 0x40), 1.6, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 7; ++i) {
+        const QPointF at(rng.range(300, 520), rng.range(150, 260));
+        const double s = rng.range(4, 8);
+        QPainterPath bird(at - QPointF(s, 0));
+        bird.quadTo(at - QPointF(s / 2, s * 0.5), at);
+        bird.quadTo(at + QPointF(s / 2, -s * 0.5), at + QPointF(s, 0));
+        p.drawPath(bird);
+    }
+    p.end();
+    finish(c, 0.1, 0.9, 0.3);
+}
+
+// December: a snowy village under a starry night sky, its windows lit.
+void MonthScenes::december(Canvas &c)
+{
+    const Noise n(1212);
+    Rng rng(12);
+    L::sky(c, {{0.0, hex(0x030818)}, {0.3, hex(0x0b1838)}, {0.55, hex(0x243a68)}, {0.62, hex(0x3a4a78)}}, 0, H);
+    c.shade(0, 480, [&](int x, int y, Rgb &col) {
+        const double d = std::fabs((y - 360) + (x - 512) * 0.45) / 120.0;
+        const double band = std::exp(-d * d) * n.fbm01(x * 0.006, y * 0.012, 6);
+        col = col + hex(0x8aa0d8) * (band * band * 0.35);
+    });
+    L::stars(c, rng, 2600, 480);
+    L::glow(c, {860, 110}, 18, hex(0xeef2ff), 0.9);
+    const auto far = L::ridge(n, W, 470, 110, 0.004, 5, 2.4, true);
+    L::fill(c, far, [&](int x, int y, double) {
+        const double light = rockLight(n, x, y, 0.008, 1);
+        return mix(mix(hex(0x34457a), hex(0x9fb0dc), light), hex(0x2a3a68), 0.35);
+    });
+    const auto hill = L::ridge(n, W, 560, 70, 0.004, 4, 7.5, false);
+    QImage wood = c.newMask();
+    L::forest(wood, hill, 20, 60, 0.1, 10, rng);
+    paintTrees(c, wood, hex(0x0c1626), hex(0x8a9cc8), 2);
+    L::fill(c, hill, [&](int x, int y, double depth) {
+        const double drift = n.fbm01(x * 0.003, y * 0.02, 5);
+        return mix(mix(hex(0x4a5a8c), hex(0xb8c6e8), drift), hex(0x3a4a7a), smoothstep(0, 250, depth) * 0.4);
+    });
+    QPainter p(&c.image());
+    p.setRenderHint(QPainter::Antialiasing);
+    std::vector<QPointF> lights;
+    const double houses[][3] = {{250, 60, 48}, {330, 70, 56}, {430, 52, 44}, {520, 90, 70}, {640, 58, 46},
+                                {720, 66, 52}, {150, 50, 40}};
+    for (const auto &h : houses) {
+        const double x = h[0], w = h[1], ht = h[2], base = hill[int(x + w / 2)] + 30 + ht * 0.3;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x3a, 0x2a, 0x2a));
+        p.drawRect(QRectF(x, base - ht, w, ht));
+        p.setBrush(QColor(0xe8, 0xee, 0xfa));
+        p.drawPolygon(QPolygonF({{x - 8, base - ht + 2}, {x + w / 2, base - ht - w * 0.5}, {x + w + 8, base - ht + 2}}));
+        p.setBrush(QColor(0x9a, 0xa8, 0xcc));
+        p.drawPolygon(QPolygonF({{x + w / 2, base - ht - w * 0.5}, {x + w + 8, base - ht + 2}, {x + w / 2, base - ht + 2}}));
+        for (int k = 0; k < 2; ++k) {
+            const QRectF win(x + w * (0.2 + 0.42 * k), base - ht * 0.7, w * 0.2, ht * 0.3);
+            p.setBrush(QColor(0xff, 0xc8, 0x6a));
+            p.drawRect(win);
+            lights.push_back(win.center());
+        }
+    }
+    p.end();
+    for (const QPointF &l : lights)
+        L::glow(c, l, 9, hex(0xffa040), 0.12);
+    const auto front = L::ridge(n, W, 700, 40, 0.003, 4, 11.0, false);
+    L::fill(c, front, [&](int x, int y, double) {
+        const double drift = n.fbm01(x * 0.002, y * 0.02, 5);
+        Rgb col = mix(hex(0x5a6a9c), hex(0xd0dcf4), drift);
+        if (n.at(x * 0.9, y * 0.9) > 0.7)
+            col = col + hex(0xffffff) * 0.3;
+        return col;
+    });
+    QPainter q(&c.image());
+    q.setRenderHint(QPainter::Antialiasing);
+    q.setPen(Qt::NoPen);
+    for (int i = 0; i < 900; ++i) {
+        const double s = std::pow(rng.unit(), 3) * 5 + 0.8;
+        q.setBrush(QColor(255, 255, 255, int(120 + 100 * rng.unit()) * (s > 4 ? 1 : 1)));
+        q.drawEllipse(QPointF(rng.range(0, W), rng.range(0, H)), s, s);
+    }
+    q.end();
+    finish(c, 0.1, 1.05, 0.3);
+}
