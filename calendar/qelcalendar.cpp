@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/regional.h"
+#include "platform/guard.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -266,14 +267,16 @@ void TQelCalendar::mouseReleaseEvent(QMouseEvent* event)
     }
     mouseMoveEvent(event);
     m_selecting = false;
-    click();
+    guard([this] { click(); });
 }
 
 void TQelCalendar::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
     m_selecting = false;
-    if (OnDblClick) OnDblClick(this);
+    guard([this] {
+        if (OnDblClick) OnDblClick(this);
+    });
 }
 
 void TQelCalendar::keyPressEvent(QKeyEvent* event)
@@ -292,7 +295,7 @@ void TQelCalendar::keyPressEvent(QKeyEvent* event)
     default: QFrame::keyPressEvent(event); return;
     }
     event->accept();
-    stepTo(target);
+    guard([this, target] { stepTo(target); });
 }
 
 void TQelCalendar::wheelEvent(QWheelEvent* event)
@@ -302,7 +305,10 @@ void TQelCalendar::wheelEvent(QWheelEvent* event)
     while (qAbs(m_wheelAccumulator) >= WheelStep) {
         const int rows = m_wheelAccumulator > 0 ? -1 : 1; // wheel up moves one week back
         m_wheelAccumulator += rows * WheelStep;
-        stepTo({m_current.col, m_current.row + rows});
+        if (!guard([this, rows] { stepTo({m_current.col, m_current.row + rows}); })) {
+            m_wheelAccumulator = 0;
+            return;
+        }
     }
 }
 
@@ -339,7 +345,6 @@ void TQelCalendar::paintEvent(QPaintEvent*)
     }
     for (int row = 0; row < GridRows; ++row)
         for (int col = 0; col < GridColumns; ++col) drawCell(p, {col, row});
-    p.setClipping(false);
     drawFrame(&p);
 }
 
@@ -347,6 +352,8 @@ void TQelCalendar::drawCell(QPainter& p, GridCell cell) const
 {
     const QRect r = cellRect(cell);
     if (r.isEmpty()) return;
+    p.save();
+    const auto restore = qScopeGuard([&p] { p.restore(); });
     QColor textColor = FontColor();
     if (cell.row == 0) {
         p.fillRect(r, palette().color(QPalette::Button));

@@ -6,7 +6,8 @@
 // = Text (FontColor), current cell = Highlight with HighlightedText.
 //
 // The events are plain callbacks called directly, so an error thrown by the owner's handler
-// travels back to whoever moved the date; the component never catches it.
+// travels back to whoever moved the date. Only where the user moved it (mouse, keys, wheel)
+// does the error end at the application's error box, as in every handler Qt calls.
 
 #include "calendar/monthgrid.h"
 #include "core/datetime.h"
