@@ -1,0 +1,157 @@
+#include "diary/engine/tablewriter.h"
+#include "diary/engine/progress.h"
+#include "diary/engine/tablefile_format.h"
+#include "core/textcodec.h"
+
+#include <QtEndian>
+#include <cstring>
+
+namespace vistelle {
+
+using namespace tablefile;
+
+namespace {
+
+void putInt32(QByteArray& out, qint32 v)
+{
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    out.append(bytes, 4);
+}
+
+void putInt16(QByteArray& out, qint16 v)
+{
+    char bytes[2];
+    qToLittleEndian(v, bytes);
+    out.append(bytes, 2);
+}
+
+// Letter and size of a field definition; types outside the table are written as "s"
+// without a size and read back as a String of the default size.
+QByteArray typeCode(const TFieldDef& def)
+{
+    switch (def.dataType) {
+    case ftString:
+        if (def.size <= SmallStrMaxSize)
+            return QByteArray(1, def.size < 10 ? char('0' + def.size) : char('A' + def.size - 10));
+        return "s" + QByteArray::number(def.size);
+    case ftSmallint:
+    case ftWord: return "l";
+    case ftInteger: return "i";
+    case ftBoolean: return "b";
+    case ftFloat: return "f";
+    case ftCurrency: return "c";
+    case ftDate: return "d";
+    case ftTime: return "v";
+    case ftDateTime: return "t";
+    case ftAutoInc: return "a";
+    case ftBlob: return "o";
+    case ftMemo: return "m";
+    case ftFmtMemo: return "r";
+    case ftGraphic: return "g";
+    default: return "s";
+    }
+}
+
+} // namespace
+
+TableWriter::TableWriter(const TVolgaCursor& cursor, std::function<void(int)> progress)
+    : m_cursor(cursor), m_progress(std::move(progress))
+{
+}
+
+QByteArray TableWriter::descriptorSection(const TFieldDefs& defs)
+{
+    QByteArray section;
+    for (const TFieldDef& def : defs.items()) {
+        QByteArray name = encodeStoredText(def.name);
+        name.replace(TypeSeparator, NameBlankReplacement);
+        section += QByteArray(WrittenPrefix) + PrefixSeparator + name + TypeSeparator + typeCode(def) + DescriptorEnd;
+    }
+    section += SectionEnd;
+    return section;
+}
+
+QByteArray TableWriter::emptyImage(const TFieldDefs& defs)
+{
+    TVolgaCursor cursor;
+    cursor.descriptorSection = descriptorSection(defs);
+    cursor.mapWidth = defs.Count();
+    QByteArray out;
+    TableWriter(cursor).write(out);
+    return out;
+}
+
+qint64 TableWriter::write(QByteArray& out) const
+{
+    const qsizetype start = out.size();
+    putInt32(out, 0);
+    out.append(TableMarker);
+    putInt32(out, 0);
+    putInt32(out, m_cursor.mapWidth);
+    putInt32(out, qint32(m_cursor.descriptorSection.size()));
+    out.append(m_cursor.descriptorSection);
+    if (m_cursor.hasNotes) {
+        out.append(NotesMarker);
+        putInt16(out, qint16(m_cursor.notes.size()));
+        out.append(m_cursor.notes);
+    }
+    ProgressReporter progress(m_progress);
+    const auto& rows = m_cursor.rows();
+    const qint64 total = qint64(rows.size());
+    qint32 written = 0;
+    for (qint64 i = 0; i < total; ++i) {
+        if (!rows[size_t(i)].isLive()) continue;
+        writeRow(rows[size_t(i)], out);
+        ++written;
+        progress.report(i + 1, total);
+    }
+    const qint64 length = out.size() - start;
+    qToLittleEndian(written, out.data() + start + RecordCountOffset);
+    qToLittleEndian(qint32(length), out.data() + start);
+    return length;
+}
+
+void TableWriter::writeRow(const TVolgaRow& row, QByteArray& out) const
+{
+    const qsizetype mapPos = out.size();
+    out.append(qsizetype(m_cursor.mapWidth), '\0');
+    const QList<TVolgaField>& fields = m_cursor.fields();
+    for (int i = 0; i < fields.size(); ++i) {
+        const int entry = writeValue(fields[i], row.image, out);
+        out.data()[mapPos + i] = char(entry);
+    }
+}
+
+// Writes one value; returns its map entry (0: nothing written, an empty or zero value).
+int TableWriter::writeValue(const TVolgaField& f, const RowImage& image, QByteArray& out)
+{
+    if (isVariable(f.type)) {
+        const QByteArray& bytes = image.reference(f);
+        if (bytes.isEmpty()) return 0;
+        putInt32(out, qint32(bytes.size()));
+        out.append(bytes);
+        return VariableMapEntry;
+    }
+    const char* slot = image.slot(f);
+    switch (f.type) {
+    case EngineType::Double:
+    case EngineType::Currency:
+    case EngineType::DateTime: {
+        if (qFromLittleEndian<double>(slot) == 0.0) return 0;
+        out.append(slot, 8);
+        return 8;
+    }
+    case EngineType::SmallStr: {
+        const int length = int(qstrnlen(slot, f.width));
+        out.append(slot, length);
+        return length;
+    }
+    default:
+        if (image.isBlank(f)) return 0;
+        out.append(slot, f.width);
+        return f.width;
+    }
+}
+
+} // namespace vistelle

@@ -1,0 +1,48 @@
+#pragma once
+// A table of the engine: its rows come from a file (lmFile), from field definitions alone
+// (lmClear), from another open dataset (lmClone) or from bytes handed over (lmStream).
+
+#include "diary/engine/fielddefs.h"
+#include "diary/engine/volgadataset.h"
+
+namespace vistelle {
+
+enum TLoadMode { lmClear, lmFile, lmClone, lmStream };
+
+class TVolgaTable : public TVolgaDataset {
+public:
+    TVolgaTable() = default;
+    ~TVolgaTable() override;
+
+    // A different name closes the table and picks lmFile (lmClear for an empty name).
+    void setTableName(const QString& name);
+    QString TableName() const { return m_tableName; }
+    void setLoadMode(TLoadMode mode);
+    TLoadMode LoadMode() const { return m_loadMode; }
+    void setCloneDS(TVolgaDataset* source) { m_cloneSource = source; }
+    void setLoadStream(const QByteArray& image) { m_stream = image; }
+
+    TFieldDefs& FieldDefs() { return m_fieldDefs; }
+    const TFieldDefs& FieldDefs() const { return m_fieldDefs; }
+
+    // Builds an empty table from FieldDefs and writes it to TableName; the table stays closed.
+    void CreateTable();
+
+protected:
+    void loadRows() override;
+    void applyUpdates() override;
+    void releaseStore() override;
+
+private:
+    void loadImage(const QByteArray& image);
+    QByteArray readTableFile() const;
+    void rebuildFieldDefs();
+
+    QString m_tableName;
+    TLoadMode m_loadMode = lmClear;
+    TFieldDefs m_fieldDefs;
+    TVolgaDataset* m_cloneSource = nullptr;
+    QByteArray m_stream;
+};
+
+} // namespace vistelle
