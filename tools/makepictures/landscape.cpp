@@ -87,6 +87,15 @@ QPainterPath Landscape::conifer(QPointF base, double height, double width, Rng &
     // Drooping branch pairs on a thin stem, shorter towards the top.
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
+    if (height < 30) {
+        // Too small for branches to show: a ragged spire.
+        const double half = width / 2;
+        path.addPolygon(QPolygonF({{base.x() - half, base.y()}, {base.x() - half * 0.45, base.y() - height * 0.45},
+                                   {base.x() - half * 0.6, base.y() - height * 0.42}, {base.x(), base.y() - height},
+                                   {base.x() + half * 0.6, base.y() - height * 0.42},
+                                   {base.x() + half * 0.45, base.y() - height * 0.45}, {base.x() + half, base.y()}}));
+        return path;
+    }
     const double stem = std::max(1.0, width * 0.06);
     path.addRect(QRectF(base.x() - stem / 2, base.y() - height, stem, height));
     const int levels = std::max(6, int(height / 5));
@@ -96,7 +105,7 @@ QPainterPath Landscape::conifer(QPointF base, double height, double width, Rng &
         const double y = base.y() - height * (0.1 + 0.9 * t);
         const double reach = width * 0.5 * std::pow(1 - t, 0.95) * rng.range(0.65, 1.1);
         const double droop = reach * rng.range(0.25, 0.5);
-        const double thick = std::max(1.2, height * 0.035 * (1 - t * 0.5));
+        const double thick = std::max(1.4, height * 0.045 * (1 - t * 0.5));
         for (int side : {-1, 1}) {
             const double r = reach * rng.range(0.8, 1.05);
             QPolygonF branch;
@@ -107,7 +116,8 @@ QPainterPath Landscape::conifer(QPointF base, double height, double width, Rng &
             path.closeSubpath();
         }
     }
-    path.addEllipse(QPointF(x0, base.y() - height), stem, stem * 3);
+    path.addPolygon(QPolygonF({{x0 - stem * 1.5, base.y() - height * 0.9}, {x0, base.y() - height * 1.04},
+                               {x0 + stem * 1.5, base.y() - height * 0.9}}));
     return path;
 }
 
@@ -146,7 +156,7 @@ void Landscape::tree(QPainter &p, QPointF base, double length, double angle, dou
     }
     const int branches = 2 + (rng.chance(0.45) ? 1 : 0);
     for (int i = 0; i < branches; ++i) {
-        const double spread = rng.range(0.25, 0.6) * (i % 2 ? 1 : -1);
+        const double spread = rng.range(0.3, 0.7) * (i % 2 ? 1 : -1);
         // Branches lean back towards the vertical so the crown stays upright.
         const double a = angle + spread + (kPi / 2 - angle) * 0.15;
         tree(p, end, length * rng.range(0.62, 0.78), a, width * 0.66, depth - 1, rng, tips);

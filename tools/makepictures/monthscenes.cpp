@@ -66,6 +66,47 @@ void blossomCluster(QPainter &p, QPointF at, double radius, const std::vector<QC
     }
 }
 
+// Five-lobed leaf with veins, turned by angle degrees.
+void vineLeaf(QPainter &p, QPointF at, double size, double angle, const Rgb &colour, Rng &rng)
+{
+    QPolygonF outline;
+    for (int i = 0; i <= 90; ++i) {
+        const double a = i * 2 * kPi / 90;
+        const double lobe = 0.72 + 0.28 * std::fabs(std::cos(2.5 * a)) + rng.range(-0.02, 0.02);
+        outline << QPointF(std::sin(a), -std::cos(a)) * size * lobe;
+    }
+    p.save();
+    p.translate(at);
+    p.rotate(angle);
+    QRadialGradient body(QPointF(-size * 0.3, -size * 0.3), size * 1.4);
+    body.setColorAt(0, (colour * 1.25).toQColor());
+    body.setColorAt(1, (colour * 0.6).toQColor());
+    p.setPen(QPen((colour * 0.45).toQColor(), 1.2));
+    p.setBrush(body);
+    p.drawPolygon(outline);
+    p.setPen(QPen((colour * 1.4).toQColor(), 1.6));
+    for (int i = 0; i < 5; ++i) {
+        const double a = (i - 2) * 0.9;
+        p.drawLine(QPointF(0, size * 0.25), QPointF(std::sin(a), -std::cos(a)) * size * 0.75);
+    }
+    p.restore();
+}
+
+// Rounded crowns of leafless woods along a terrain edge, into a mask.
+void treeline(QImage &mask, const std::vector<double> &top, double size, Rng &rng)
+{
+    QPainter p(&mask);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    for (double x = 0; x < W; x += rng.range(0.25, 0.6) * size) {
+        if (rng.chance(0.1))
+            continue;
+        const double r = size * rng.range(0.6, 1.3);
+        p.drawEllipse(QPointF(x, top[int(x)] - r * 0.5 + 4), r, r * 0.8);
+    }
+}
+
 void finish(Canvas &c, double contrast, double saturation, double vignette)
 {
     L::grade(c, contrast, saturation);
@@ -97,7 +138,7 @@ void MonthScenes::january(Canvas &c)
 
     const auto peaks = L::ridge(n, W, horizon + 10, 175, 0.0035, 5, 3.2, true);
     L::fill(c, peaks, [&](int x, int y, double depth) {
-        const double light = rockLight(n, x, y, 0.006, 1);
+        const double light = rockLight(n, x, y, 0.0045, 1);
         const double rock = smoothstep(0.55, 0.8, n.fbm01(x * 0.02, y * 0.03, 4)) * smoothstep(10, 60, depth);
         Rgb col = mix(hex(0x7f7fb0), hex(0xffd2cf), light);
         col = mix(col, hex(0x4b4a72), rock * 0.6);
@@ -235,7 +276,7 @@ void MonthScenes::march(Canvas &c)
         const double u = g.u(x, y) * 3, v = g.v(y) * 3;
         const double near = g.nearness(y);
         const double grass = n.fbm01(u * 1.5, v * 1.5, 5);
-        const double snow = smoothstep(0.56, 0.6, n.fbm01(u * 0.6 + 3, v * 0.4, 6));
+        const double snow = smoothstep(0.55, 0.64, n.fbm01(u * 0.6 + 3, v * 0.4, 6)) * (0.85 + 0.15 * n.fbm01(u * 5, v * 5, 2));
         Rgb ground = mix(mix(hex(0x6e6236), hex(0x8fae46), grass), hex(0x5f8a34), near * 0.4 * grass);
         ground = ground * (0.85 + 0.3 * n.fbm01(x * 0.2, y * 0.3, 2));
         ground = mix(ground, mix(hex(0xdfe8f0), hex(0xffffff), n.fbm01(u * 3, v * 3, 3)), snow);
@@ -291,7 +332,7 @@ void MonthScenes::april(Canvas &c)
     p.setRenderHint(QPainter::Antialiasing);
     std::vector<QPointF> tips;
     p.setPen(QPen(QColor(0x3a, 0x2a, 0x28)));
-    L::tree(p, {230, H + 20}, 190, kPi / 2 + 0.1, 42, 7, rng, &tips);
+    L::tree(p, {190, H + 20}, 170, kPi / 2 + 0.12, 40, 7, rng, &tips);
     const std::vector<QColor> petals = {QColor(0xf8, 0xc8, 0xda), QColor(0xf2, 0xa6, 0xc4),
                                         QColor(0xff, 0xe6, 0xef), QColor(0xff, 0xfa, 0xfc),
                                         QColor(0xe9, 0x8f, 0xb3)};
@@ -391,7 +432,7 @@ void MonthScenes::june(Canvas &c)
     L::clouds(c, n, fair);
     const auto peaks = L::ridge(n, W, water - 10, 300, 0.0028, 6, 7.7, true);
     L::fill(c, peaks, [&](int x, int y, double depth) {
-        const double light = rockLight(n, x, y, 0.007, -1);
+        const double light = rockLight(n, x, y, 0.0045, -1);
         const double snowLine = 0.55 + 0.25 * n.fbm(x * 0.01, y * 0.01, 3);
         const double height = double(water - y) / 300.0;
         const double snow = smoothstep(snowLine - 0.05, snowLine + 0.05, height + light * 0.25);
@@ -659,14 +700,9 @@ void MonthScenes::september(Canvas &c)
     QPainter p(&c.image());
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    for (int k = 0; k < 9; ++k) {
-        const QPointF at(rng.range(800, 1010), rng.range(560, 700));
-        const double s = rng.range(50, 80);
-        QPainterPath leaf;
-        leaf.addEllipse(at, s, s * 0.8);
-        p.setBrush(mix(hex(0x3a5a1a), hex(0xa89a30), rng.unit()).toQColor());
-        p.drawPath(leaf);
-    }
+    for (int k = 0; k < 9; ++k)
+        vineLeaf(p, {rng.range(790, 1030), rng.range(540, 700)}, rng.range(55, 85), rng.range(0, 360),
+                 mix(hex(0x3a5a1a), hex(0xb89a30), rng.unit()), rng);
     for (int cl = 0; cl < 3; ++cl) {
         const QPointF top(rng.range(820, 980), rng.range(600, 660));
         for (int i = 0; i < 60; ++i) {
@@ -730,14 +766,23 @@ void MonthScenes::october(Canvas &c)
     QPainter q(&c.image());
     q.setRenderHint(QPainter::Antialiasing);
     q.setPen(Qt::NoPen);
-    for (int i = 0; i < 1100; ++i) {
-        const double y = rng.range(680, H + 10), x = rng.range(-10, 520) + (i % 4 == 0 ? 620 : 0);
-        const double s = 4 + (y - 680) * 0.1;
+    QPainterPath bank({-10.0, 700.0});
+    bank.cubicTo(250, 660, 600, 720, W + 10, 680);
+    bank.lineTo(W + 10, H + 10);
+    bank.lineTo(-10, H + 10);
+    q.setBrush(QColor(0x3a, 0x2a, 0x1c));
+    q.drawPath(bank);
+    for (int i = 0; i < 2600; ++i) {
+        const double x = rng.range(-10, W + 10);
+        const double y = rng.range(0.0, 1.0) * (H + 10 - 690) + 690;
+        if (!bank.contains(QPointF(x, y - 4)))
+            continue;
+        const double s = 3 + (y - 660) * 0.09;
         q.save();
         q.translate(x, y);
         q.rotate(rng.range(0, 360));
-        q.setBrush((palette[rng.below(5)] * rng.range(0.6, 1.0)).toQColor());
-        q.drawEllipse(QPointF(0, 0), s, s * 0.55);
+        q.setBrush((palette[rng.below(5)] * rng.range(0.55, 1.05)).toQColor());
+        q.drawEllipse(QPointF(0, 0), s, s * 0.5);
         q.restore();
     }
     q.end();
@@ -768,7 +813,8 @@ void MonthScenes::november(Canvas &c)
         });
         if (layer >= 2) {
             QImage wood = c.newMask();
-            L::forest(wood, top, 8 + layer * 5, 20 + layer * 9, 0.05 + layer * 0.015, 3, rng);
+            L::forest(wood, top, 10 + layer * 6, 22 + layer * 10, 0.012 + layer * 0.004, 3, rng);
+            treeline(wood, top, 3 + layer * 2.2, rng);
             const Rgb treeCol = mix(body, fog, (1 - k) * 0.6);
             c.composite(wood, [&](int, int, const Rgb &) { return treeCol; });
         }
@@ -805,8 +851,8 @@ void MonthScenes::december(Canvas &c)
     L::glow(c, {860, 110}, 18, hex(0xeef2ff), 0.9);
     const auto far = L::ridge(n, W, 470, 110, 0.004, 5, 2.4, true);
     L::fill(c, far, [&](int x, int y, double) {
-        const double light = rockLight(n, x, y, 0.008, 1);
-        return mix(mix(hex(0x34457a), hex(0x9fb0dc), light), hex(0x2a3a68), 0.35);
+        const double light = rockLight(n, x, y, 0.005, 1);
+        return mix(mix(hex(0x34457a), hex(0x9fb0dc), light), hex(0x1e2c58), 0.5);
     });
     const auto hill = L::ridge(n, W, 560, 70, 0.004, 4, 7.5, false);
     QImage wood = c.newMask();
@@ -819,28 +865,61 @@ void MonthScenes::december(Canvas &c)
     QPainter p(&c.image());
     p.setRenderHint(QPainter::Antialiasing);
     std::vector<QPointF> lights;
-    const double houses[][3] = {{250, 60, 48}, {330, 70, 56}, {430, 52, 44}, {520, 90, 70}, {640, 58, 46},
-                                {720, 66, 52}, {150, 50, 40}};
-    for (const auto &h : houses) {
-        const double x = h[0], w = h[1], ht = h[2], base = hill[int(x + w / 2)] + 30 + ht * 0.3;
+    // Houses from the back to the front, each smaller the farther it stands.
+    for (int i = 0; i < 16; ++i) {
+        const double x = rng.range(60, 960);
+        const double base = std::max(hill[int(x)] + 20, 600.0 + i * 6 + rng.range(-10, 10));
+        const double scale = 0.6 + (base - 580) / 120;
+        const double w = rng.range(40, 70) * scale, ht = rng.range(28, 40) * scale;
+        if (i == 7) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0x30, 0x26, 0x2a));
+            p.drawRect(QRectF(x + w * 0.3, base - ht - 70 * scale, w * 0.28, 72 * scale));
+            p.setBrush(QColor(0xe8, 0xee, 0xfa));
+            p.drawPolygon(QPolygonF({{x + w * 0.26, base - ht - 68 * scale}, {x + w * 0.44, base - ht - 110 * scale},
+                                     {x + w * 0.62, base - ht - 68 * scale}}));
+            lights.push_back({x + w * 0.44, base - ht - 40 * scale});
+            p.setBrush(QColor(0xff, 0xd0, 0x80));
+            p.drawEllipse(lights.back(), 4 * scale, 6 * scale);
+        }
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x3a, 0x2a, 0x2a));
+        p.setBrush(mix(hex(0x2a2024), hex(0x4a3a3a), rng.unit()).toQColor());
         p.drawRect(QRectF(x, base - ht, w, ht));
-        p.setBrush(QColor(0xe8, 0xee, 0xfa));
-        p.drawPolygon(QPolygonF({{x - 8, base - ht + 2}, {x + w / 2, base - ht - w * 0.5}, {x + w + 8, base - ht + 2}}));
-        p.setBrush(QColor(0x9a, 0xa8, 0xcc));
-        p.drawPolygon(QPolygonF({{x + w / 2, base - ht - w * 0.5}, {x + w + 8, base - ht + 2}, {x + w / 2, base - ht + 2}}));
+        p.setBrush(QColor(0xe4, 0xea, 0xf8));
+        p.drawPolygon(QPolygonF({{x - 6 * scale, base - ht + 3}, {x + w / 2, base - ht - w * 0.45},
+                                 {x + w + 6 * scale, base - ht + 3}}));
+        p.setBrush(QColor(0x8a, 0x98, 0xc4));
+        p.drawPolygon(QPolygonF({{x + w / 2, base - ht - w * 0.45}, {x + w + 6 * scale, base - ht + 3},
+                                 {x + w / 2 + 3, base - ht + 3}}));
         for (int k = 0; k < 2; ++k) {
-            const QRectF win(x + w * (0.2 + 0.42 * k), base - ht * 0.7, w * 0.2, ht * 0.3);
-            p.setBrush(QColor(0xff, 0xc8, 0x6a));
+            if (rng.chance(0.2))
+                continue;
+            const QRectF win(x + w * (0.18 + 0.45 * k), base - ht * 0.72, w * 0.2, ht * 0.34);
+            p.setBrush(QColor(0xff, 0xc0 + rng.below(30), 0x60));
             p.drawRect(win);
             lights.push_back(win.center());
         }
+        p.setBrush(QColor(0xd8, 0xe0, 0xf4));
+        p.drawEllipse(QRectF(x - w * 0.3, base - 6 * scale, w * 1.6, 14 * scale));
+    }
+    for (int i = 0; i < 10; ++i) {
+        const double x = rng.range(0, W), base = 640 + rng.range(0, 60), h = rng.range(60, 110);
+        QImage tree = c.newMask();
+        QPainter tp(&tree);
+        tp.setRenderHint(QPainter::Antialiasing);
+        tp.setPen(Qt::NoPen);
+        tp.setBrush(Qt::white);
+        tp.drawPath(L::conifer({x, base}, h, h * 0.42, rng));
+        tp.end();
+        p.end();
+        paintTrees(c, tree, hex(0x0a1420), hex(0xc8d4ee), 3);
+        p.begin(&c.image());
+        p.setRenderHint(QPainter::Antialiasing);
     }
     p.end();
     for (const QPointF &l : lights)
-        L::glow(c, l, 9, hex(0xffa040), 0.12);
-    const auto front = L::ridge(n, W, 700, 40, 0.003, 4, 11.0, false);
+        L::glow(c, l, 10, hex(0xffa040), 0.1);
+    const auto front = L::ridge(n, W, 735, 30, 0.003, 4, 11.0, false);
     L::fill(c, front, [&](int x, int y, double) {
         const double drift = n.fbm01(x * 0.002, y * 0.02, 5);
         Rgb col = mix(hex(0x5a6a9c), hex(0xd0dcf4), drift);
@@ -851,10 +930,16 @@ void MonthScenes::december(Canvas &c)
     QPainter q(&c.image());
     q.setRenderHint(QPainter::Antialiasing);
     q.setPen(Qt::NoPen);
-    for (int i = 0; i < 900; ++i) {
-        const double s = std::pow(rng.unit(), 3) * 5 + 0.8;
-        q.setBrush(QColor(255, 255, 255, int(120 + 100 * rng.unit()) * (s > 4 ? 1 : 1)));
-        q.drawEllipse(QPointF(rng.range(0, W), rng.range(0, H)), s, s);
+    for (int i = 0; i < 500; ++i) {
+        const double s = std::pow(rng.unit(), 4) * 4 + 0.7;
+        QRadialGradient flake(QPointF(0, 0), s);
+        flake.setColorAt(0, QColor(255, 255, 255, 210));
+        flake.setColorAt(1, QColor(255, 255, 255, 0));
+        q.save();
+        q.translate(rng.range(0, W), rng.range(0, H));
+        q.setBrush(flake);
+        q.drawEllipse(QPointF(0, 0), s, s);
+        q.restore();
     }
     q.end();
     finish(c, 0.1, 1.05, 0.3);
