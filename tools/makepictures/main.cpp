@@ -62,7 +62,7 @@ QList<Asset> assets()
 QString problemWith(const Asset &a, const QImage &image, const QByteArray &bytes)
 {
     if (image.size() != a.size)
-        return QStringLiteral("painted at the wrong size");
+        return QStringLiteral("is %1 x %2, not %3 x %4").arg(image.width()).arg(image.height()).arg(a.size.width()).arg(a.size.height());
     if (bytes.isEmpty())
         return QStringLiteral("could not be encoded");
     if (a.name.endsWith(".jpg")) {
@@ -95,6 +95,21 @@ bool make(const Asset &a, const QDir &dir)
     return true;
 }
 
+// Checks the files already in the folder without painting anything.
+bool check(const Asset &a, const QDir &dir)
+{
+    QFile file(dir.filePath(a.name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s: missing\n", qPrintable(a.name));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const QString problem = problemWith(a, QImage::fromData(bytes), bytes);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "%s: %s\n", qPrintable(a.name), qPrintable(problem));
+    return problem.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -102,13 +117,16 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    const bool checkOnly = !args.isEmpty() && args.first() == QLatin1String("--check");
+    if (checkOnly)
+        args.removeFirst();
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: vistelle-makepictures <output folder> [file name ...]\n");
+        std::fprintf(stderr, "usage: vistelle-makepictures [--check] <folder> [file name ...]\n");
         return 2;
     }
     const QDir dir(args.first());
-    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+    if (!checkOnly && !dir.exists() && !QDir().mkpath(dir.path())) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -116,6 +134,6 @@ int main(int argc, char **argv)
     bool ok = true;
     for (const Asset &a : assets())
         if (only.isEmpty() || only.contains(a.name))
-            ok = make(a, dir) && ok;
+            ok = (checkOnly ? check(a, dir) : make(a, dir)) && ok;
     return ok ? 0 : 1;
 }

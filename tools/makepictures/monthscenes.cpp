@@ -33,9 +33,9 @@ struct Ground
 // lit from the right when dir is +1 and from the left when -1.
 double rockLight(const Noise &n, double x, double y, double scale, double dir)
 {
-    const double a = n.ridged((x + 2) * scale, y * scale * 1.3, 5);
-    const double b = n.ridged((x - 2) * scale, y * scale * 1.3, 5);
-    return clamp01(0.5 + dir * (a - b) * 9);
+    const double a = n.ridged((x + 2) * scale, y * scale * 1.3, 3) + 0.15 * n.fbm(x * scale * 6, y * scale * 6, 2);
+    const double b = n.ridged((x - 2) * scale, y * scale * 1.3, 3) + 0.15 * n.fbm((x - 4) * scale * 6, y * scale * 6, 2);
+    return clamp01(0.5 + dir * (a - b) * 8);
 }
 
 // Colours the tree shapes of a mask; where the shape has open sky a few
@@ -899,8 +899,8 @@ void MonthScenes::december(Canvas &c)
             p.drawRect(win);
             lights.push_back(win.center());
         }
-        p.setBrush(QColor(0xd8, 0xe0, 0xf4));
-        p.drawEllipse(QRectF(x - w * 0.3, base - 6 * scale, w * 1.6, 14 * scale));
+        p.setBrush(QColor(0xb4, 0xc2, 0xe4, 150));
+        p.drawEllipse(QRectF(x - w * 0.2, base - 5 * scale, w * 1.4, 11 * scale));
     }
     for (int i = 0; i < 10; ++i) {
         const double x = rng.range(0, W), base = 640 + rng.range(0, 60), h = rng.range(60, 110);
@@ -918,7 +918,7 @@ void MonthScenes::december(Canvas &c)
     }
     p.end();
     for (const QPointF &l : lights)
-        L::glow(c, l, 10, hex(0xffa040), 0.1);
+        L::glow(c, l, 12, hex(0xffa040), 0.22);
     const auto front = L::ridge(n, W, 735, 30, 0.003, 4, 11.0, false);
     L::fill(c, front, [&](int x, int y, double) {
         const double drift = n.fbm01(x * 0.002, y * 0.02, 5);
