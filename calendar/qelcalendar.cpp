@@ -273,7 +273,6 @@ void TQelCalendar::mouseReleaseEvent(QMouseEvent* event)
 void TQelCalendar::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
-    m_selecting = false;
     guard([this] {
         if (OnDblClick) OnDblClick(this);
     });
