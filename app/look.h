@@ -1,0 +1,57 @@
+#pragma once
+// Colours and fonts of the windows. Colours are given as window-system numbers 0x00BBGGRR.
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
+namespace vistelle::look {
+
+inline QColor colour(unsigned bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+inline constexpr unsigned clBlack = 0x000000;
+inline constexpr unsigned clGray = 0x808080;
+inline constexpr unsigned clSilver = 0xC0C0C0;
+inline constexpr unsigned clNavy = 0x800000;
+inline constexpr unsigned clPurple = 0x800080;
+inline constexpr unsigned clRed = 0x0000FF;
+inline constexpr unsigned clWhite = 0xFFFFFF;
+
+// The system's info-tip background (clInfoBk).
+inline QColor infoBackground() { return QPalette().color(QPalette::ToolTipBase); }
+
+// A font by family with its stand-ins, sized in pixels.
+inline QFont font(const QString& family, int pixels, bool bold = false, bool italic = false)
+{
+    QFont f;
+    if (family == QLatin1String("Trebuchet MS") || family == QLatin1String("Lucida Sans"))
+        f.setFamilies({family, QStringLiteral("Open Sans"), QStringLiteral("DejaVu Sans")});
+    else
+        f.setFamilies({family, QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+inline QFont trebuchet(int pixels, bool bold = false) { return font(QStringLiteral("Trebuchet MS"), pixels, bold); }
+
+inline void setBackground(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+inline void setTextColour(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
+    p.setColor(QPalette::ButtonText, c);
+    w->setPalette(p);
+}
+
+} // namespace vistelle::look

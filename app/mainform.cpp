@@ -1,0 +1,307 @@
+#include "app/mainform.h"
+#include "app/clicklabel.h"
+#include "app/look.h"
+#include "calendar/qelcalendar.h"
+#include "app/weblinklabel.h"
+#include "app/splitterpanel.h"
+#include "app/windowstate.h"
+#include "core/error.h"
+#include "core/switches.h"
+#include "core/textcodec.h"
+#include "diary/dayeditor.h"
+#include "diary/dayentries.h"
+#include "platform/dialogs.h"
+#include "platform/guard.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace vistelle {
+
+namespace {
+
+const QString Title = QStringLiteral("The Korvo Group 2009 e-Calendar");
+const QString DiaryFile = QStringLiteral("diary.dat");
+const QString Date = QStringLiteral("date");
+const QString Event = QStringLiteral("event");
+const QString UnavailableNotice = QStringLiteral(
+    "The diary file diary.dat could not be opened, so entries cannot be shown or written in this run. "
+    "The file is left exactly as it is.");
+
+bool onSomeScreen(const QRect& bounds)
+{
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry().intersects(bounds)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    buildLayout();
+    m_entries = std::make_unique<DayEntries>(diary, *Today);
+    m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
+    connectNavigation();
+    PicPanel->installEventFilter(this);
+    connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(1000);
+    connect(Timer, &QTimer::timeout, this, guarded([this] { TimerTimer(); }));
+    Timer->start();
+
+    setAfterBoxHook([this] { afterBox(); });
+    // An error ends FormCreate at the failing step; the window is then shown as usual.
+    guard([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() { setAfterBoxHook({}); }
+
+// --- start-up ---
+
+void TMainForm::FormCreate()
+{
+    setApplicationTitle(Title);
+    TimerTimer();
+    vistelleURL->setText(QStringLiteral("Vistelle 2009"));
+    static_cast<WebLinkLabel*>(vistelleURL)->hoverCaption = vistelleURL->text();
+
+    openDiary();
+
+    if (diary.Locate(Date, Variant::fromDateTime(settingsDate)))
+        applyRecord(decodeStoredText(diary.GetFieldValue(Event).toBytes()));
+
+    const QString hint = switches::previewOnRightClick
+        ? QStringLiteral("Left click to shortcut to today\r\nRight click to preview calendar page")
+        : QStringLiteral("Left click to shortcut to today");
+    for (QLabel* label : {monthLabel, weekLabel, yearLabel}) label->setToolTip(hint);
+
+    if (switches::showLogoLink) {
+        LogoAB->setVisible(true);
+        TransLabel->setVisible(true);
+        TransLabel->resize(LogoAB->width(), TransLabel->height());
+    }
+    if (switches::hideSetsThreeAndFour) {
+        ch[2]->hide();
+        ch[3]->hide();
+    }
+}
+
+void TMainForm::openDiary()
+{
+    // The settings date is a constant of the run; it is known even when the diary is not.
+    settingsDate = strToDate(QStringLiteral("06/07/5050"));
+    m_entries->settingsDate = settingsDate;
+    try {
+        if (QFile::exists(DiaryFile)) {
+            m_outerPos = QPoint(DesignLeft, DesignTop);
+            diary.setTableName(DiaryFile);
+            diary.Open();
+        } else {
+            m_centreOnShow = true;
+            diary.setTableName(DiaryFile);
+            diary.FieldDefs().Add(Date, ftDateTime, 0, false);
+            diary.FieldDefs().Add(Event, ftMemo, 0, false);
+            diary.CreateTable();
+            diary.Open();
+        }
+    } catch (const Error&) {
+        // The file is never overwritten: the run goes on without the diary.
+        diaryAvailable = false;
+        m_entries->available = false;
+        Today->showUnavailable(UnavailableNotice);
+        throw;
+    }
+}
+
+void TMainForm::applyRecord(const QString& record)
+{
+    applyWindowRecord(record, [this](int piece, int value) {
+        switch (piece) {
+        case 0: m_outerSize.setHeight(qMax(value, DesignHeight)); fitOuterSize(); break;
+        case 1: m_outerSize.setWidth(qMax(value, DesignWidth)); fitOuterSize(); break;
+        case 2: m_outerPos.setY(value); m_centreOnShow = false; break;
+        case 3: m_outerPos.setX(value); m_centreOnShow = false; break;
+        case 4: MainPanel->setBarPosition(0, value); break;
+        case 5: MainPanel->setBarPosition(1, value); break;
+        }
+    });
+}
+
+QString TMainForm::composeRecord() const
+{
+    const QRect outer = frameGeometry();
+    return composeWindowRecord({outer.height(), outer.width(), outer.top(), outer.left(), MainPanel->barPosition(0),
+                                MainPanel->barPosition(1)});
+}
+
+// The record holds outer bounds; the client size is what is left inside the frame.
+void TMainForm::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setMinimumSize(QSize(DesignWidth, DesignHeight) - frame);
+    resize(m_outerSize - frame);
+}
+
+void TMainForm::fitOuterBounds()
+{
+    fitOuterSize();
+    if (frameGeometry().topLeft() != m_outerPos) move(m_outerPos);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown) return;
+    m_shown = true;
+    // A window whose bounds lie on no screen opens centred instead of out of sight.
+    if (m_centreOnShow || !onSomeScreen(QRect(m_outerPos, m_outerSize))) {
+        m_centreOnShow = false;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            m_outerPos = area.center() - QPoint(m_outerSize.width() / 2, m_outerSize.height() / 2);
+        }
+    }
+    move(m_outerPos);
+    // The frame is known once the window system has decorated the window.
+    QTimer::singleShot(0, this, [this] { fitOuterBounds(); });
+}
+
+// --- activation ---
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) runActivation();
+}
+
+void TMainForm::afterBox()
+{
+    // The window system does not always give the activation back after a box: make sure
+    // the window is active again, so that formActivate runs once per return.
+    if (!isVisible()) return;
+    if (isActiveWindow()) runActivation();
+    else activateWindow();
+}
+
+void TMainForm::runActivation()
+{
+    if (m_skipNextActivation) {
+        m_skipNextActivation = false;
+        return;
+    }
+    // A failing activation is reported once; the return from its own error box does
+    // not run it again.
+    m_skipNextActivation = true;
+    const bool ok = guard([this] { formActivate(); });
+    if (ok) m_skipNextActivation = false;
+}
+
+void TMainForm::formActivate()
+{
+    ++activations;
+    storePendingText();
+    dayLabels.clear();
+    for (ClickLabel* l : dayNameLabels) dayLabels << l;
+    for (ClickLabel* l : dateLabels) dayLabels << l;
+    dayMemos = QList<QPlainTextEdit*>(memos.begin(), memos.end());
+    BottomPaneResize();
+    setMonthPicture();
+    showAll();
+    getCurrentDate();
+}
+
+// Typed text is never dropped: it is stored before an activation reloads the editor and
+// before the window-state record is written at close. A failing store is reported once.
+void TMainForm::storePendingText()
+{
+    if (!m_entries->hasUnsavedText() || diary.ReadOnly() || m_pendingStoreFailed) return;
+    m_pendingStoreFailed = true;
+    storeEvent();
+    m_pendingStoreFailed = false;
+}
+
+// --- close ---
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) return event->accept();
+    bool close = true;
+    guard([&] { close = formClose(); });
+    if (!close) return event->ignore();
+    m_closing = true;
+    event->accept();
+}
+
+bool TMainForm::formClose()
+{
+    if (diaryAvailable) {
+        try {
+            guard([this] { storePendingText(); });
+            if (diary.Locate(Date, Variant::fromDateTime(settingsDate))) diary.Delete();
+            diary.AppendRecord({Variant::fromDateTime(settingsDate), Variant(encodeStoredText(composeRecord()))});
+            diary.SaveToFile(DiaryFile);
+        } catch (const Error& e) {
+            dialogs().error(e.message());
+            if (!dialogs().confirm(QStringLiteral("The diary could not be saved. Close without saving it?")))
+                return false;
+        }
+    }
+    return true;
+}
+
+// --- day editor ---
+
+void TMainForm::getCurrentDate() { m_entries->getCurrentDate(); }
+
+void TMainForm::storeEvent() { m_entries->storeEvent(); }
+
+void TMainForm::TodayChange()
+{
+    m_pendingStoreFailed = false;
+    m_entries->TodayChange();
+}
+
+QString TMainForm::info(TDateTime date) { return m_entries->info(date); }
+
+// --- layout step and clock ---
+
+void TMainForm::BottomPaneResize()
+{
+    const int h = LeftPane->height() / 3;
+    for (int weekday : {1, 5, 2, 6}) dayPanels[size_t(weekday - 1)]->setFixedHeight(h);
+    memos[0]->resize(dayPanels[0]->width(), memos[0]->height());
+    memos[1]->resize(dayPanels[1]->width(), memos[1]->height());
+    const int barWidth = WebLinkPanel->width() - 4;
+    LogoAB->move(2 + (barWidth - LogoAB->width()) / 2, LogoAB->y());
+    TransLabel->move(LogoAB->x(), TransLabel->y());
+}
+
+void TMainForm::setMonthPicture()
+{
+    Today->setFocus();
+}
+
+void TMainForm::TimerTimer()
+{
+    setWindowTitle(Title + QStringLiteral("             [") + dateTimeToStr(now()) + u']');
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutFrame();
+    guard([this] { BottomPaneResize(); });
+}
+
+} // namespace vistelle

@@ -1,0 +1,154 @@
+#pragma once
+// The main window: start-up and shutdown, the window-state record, the layout and the
+// handlers that tie the calendar, the day editor, the pictures and the search together.
+
+#include "core/datetime.h"
+#include "diary/engine/volgatable.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QToolButton;
+
+namespace vistelle {
+
+class ClickLabel;
+class DayEditor;
+class DayEntries;
+class RepeatButton;
+class SplitterPanel;
+class TQelCalendar;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int DesignWidth = 736;
+    static constexpr int DesignHeight = 415;
+    static constexpr int DesignLeft = 266;
+    static constexpr int DesignTop = 163;
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Life cycle.
+    void FormCreate();
+    void formActivate();
+    // Returns false when the close was refused (the diary could not be saved and the
+    // user chose to keep the window open).
+    bool formClose();
+
+    // Day editor rules.
+    void getCurrentDate();
+    void storeEvent();
+    void TodayChange();
+    QString info(TDateTime date);
+
+    // Navigation and week view.
+    void calendarChange();
+    void showMonth();
+    void showWeek();
+    void showYear();
+    void showAll();
+    static int day(TDateTime date);
+    void updateWeek();
+    void btnNextWeekClick();
+    void btnPreviousWeekClick();
+    void btnNextMonthClick();
+    void btnPreviousMonthClick();
+    void btnNextYearClick();
+    void btnPreviousYearClick();
+    void hidePictureClick();
+    void showPictureClick();
+    void dateLabelClick(int weekday); // lbl_MondateClick … lbl_SundateClick, weekday 1..7
+    void monthLabelClick();
+    void blankPopupMenuPopup();
+    void setMonthPicture();
+
+    // Search.
+    void btnSearchClick();
+
+    // Window state.
+    QString composeRecord() const;
+    void applyRecord(const QString& record);
+
+    // Layout step and title clock.
+    void BottomPaneResize();
+    void TimerTimer();
+
+    // State, read by tests and the other windows.
+    TVolgaTable diary;
+    TDateTime settingsDate = 0;
+    bool diaryAvailable = true;
+    int activations = 0; // how many times formActivate has run
+
+    // Controls.
+    QWidget *TopPanel, *BottomPanel, *LeftPanel, *RightPanel, *WebLinkPanel;
+    SplitterPanel* MainPanel;
+    QWidget *WeekPane, *CalendarPane, *TodayPane;
+    QWidget *PicPanel, *WeekNoPanel, *MonthPanel, *YearPanel;
+    DayEditor* Today;
+    QCheckBox* TipCheckBox;
+    QLineEdit* searchBox;
+    QPushButton* btnSearch;
+    QLabel *LogoAB, *TransLabel, *vistelleURL, *ownerURL;
+    ClickLabel *monthLabel, *weekLabel, *yearLabel;
+    TQelCalendar* Calendar;
+    RepeatButton *btnPreviousMonth, *btnNextMonth, *btnPreviousYear, *btnNextYear, *btnPreviousWeek, *btnNextWeek;
+    SplitterPanel* WeekPanel;
+    QWidget *LeftPane, *RightPane, *BottomPane;
+    // Monday … Sunday panels, day-name labels, date labels and memos (index 0 = Monday).
+    std::array<QWidget*, 7> dayPanels{};
+    std::array<ClickLabel*, 7> dayNameLabels{}, dateLabels{};
+    std::array<QPlainTextEdit*, 7> memos{};
+    // Filled by formActivate: 14 labels (names, then dates) and 7 memos, Monday first.
+    QList<QLabel*> dayLabels;
+    QList<QPlainTextEdit*> dayMemos;
+    QStringList monthList;
+    std::array<QRadioButton*, 4> ch{};
+    QTimer* Timer;
+
+    DayEntries& entries() { return *m_entries; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildBottomBar();
+    void buildMainPanel();
+    void buildWeekPanel();
+    QWidget* buildDayPanel(int weekday, QWidget* parent);
+    void connectNavigation();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void layoutFrame();
+    void layoutBottomBar();
+    void afterBox();
+    void runActivation();
+    void openDiary();
+    void storePendingText();
+    void fitOuterSize();
+    void fitOuterBounds();
+
+    std::unique_ptr<DayEntries> m_entries;
+    bool m_skipNextActivation = false;
+    bool m_pendingStoreFailed = false;
+    bool m_centreOnShow = false;
+    QSize m_outerSize{DesignWidth, DesignHeight};
+    QPoint m_outerPos{DesignLeft, DesignTop};
+    bool m_shown = false;
+    bool m_closing = false;
+};
+
+} // namespace vistelle

@@ -1,0 +1,215 @@
+// Date navigation: the month, week and year bars, the today shortcut, the week view and
+// the one handler every date change ends in, calendarChange.
+
+#include "app/clicklabel.h"
+#include "app/look.h"
+#include "app/mainform.h"
+#include "app/repeatbutton.h"
+#include "app/splitterpanel.h"
+#include "calendar/qelcalendar.h"
+#include "calendar/weeknumber.h"
+#include "diary/dayeditor.h"
+#include "diary/dayentries.h"
+#include "platform/guard.h"
+#include "search/diarysearch.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+namespace vistelle {
+
+void TMainForm::connectNavigation()
+{
+    monthList = {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+                 "October", "November", "December"};
+
+    const auto change = [this](QObject*) { calendarChange(); };
+    Calendar->OnClick = change;
+    Calendar->OnChange = change;
+    Calendar->OnDblClick = change;
+
+    const std::pair<RepeatButton*, void (TMainForm::*)()> steps[] = {
+        {btnNextWeek, &TMainForm::btnNextWeekClick},   {btnPreviousWeek, &TMainForm::btnPreviousWeekClick},
+        {btnNextMonth, &TMainForm::btnNextMonthClick}, {btnPreviousMonth, &TMainForm::btnPreviousMonthClick},
+        {btnNextYear, &TMainForm::btnNextYearClick},   {btnPreviousYear, &TMainForm::btnPreviousYearClick},
+    };
+    for (auto [button, handler] : steps) button->onStep = [this, handler] { return guard([=, this] { (this->*handler)(); }); };
+
+    connect(btnSearch, &QPushButton::clicked, this, guarded([this] { btnSearchClick(); }));
+    // Enter starts the search; the box inserts nothing for it.
+    connect(searchBox, &QLineEdit::returnPressed, this, guarded([this] { btnSearchClick(); }));
+
+    for (ClickLabel* label : {monthLabel, weekLabel, yearLabel})
+        connect(label, &ClickLabel::clicked, this, guarded([this] { monthLabelClick(); }));
+    for (int i = 0; i < 7; ++i) {
+        connect(dateLabels[size_t(i)], &ClickLabel::clicked, this, guarded([this, i] { dateLabelClick(i + 1); }));
+        connect(dayNameLabels[size_t(i)], &ClickLabel::clicked, this, guarded([this] { showPictureClick(); }));
+        connect(memos[size_t(i)], &QWidget::customContextMenuRequested, this, [this] { blankPopupMenuPopup(); });
+    }
+}
+
+// Clicks on the day panels and their memos, the picture, and resizes of the week view.
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == BottomPane) {
+        guard([this] { BottomPaneResize(); });
+        return false;
+    }
+    if (event->type() != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
+    auto* e = static_cast<QMouseEvent*>(event);
+    if (e->button() != Qt::LeftButton) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || !w->rect().contains(e->position().toPoint())) return false;
+    for (size_t i = 0; i < 7; ++i) {
+        if (watched == dayPanels[i] || watched == memos[i]->viewport()) {
+            guard([this] { showPictureClick(); });
+            return false;
+        }
+    }
+    if (watched == PicPanel) guard([this] { hidePictureClick(); });
+    return false;
+}
+
+void TMainForm::calendarChange()
+{
+    if (!diary.ReadOnly()) storeEvent();
+    getCurrentDate();
+    updateWeek();
+    showAll();
+}
+
+void TMainForm::showMonth() { monthLabel->setText(monthList.value(Calendar->Month() - 1)); }
+
+void TMainForm::showWeek()
+{
+    weekLabel->setText(QStringLiteral("Week ") + QString::number(WeekNumberOf(Calendar->SelectedDate())));
+}
+
+void TMainForm::showYear() { yearLabel->setText(QString::number(Calendar->Year())); }
+
+void TMainForm::showAll()
+{
+    showMonth();
+    showWeek();
+    showYear();
+}
+
+int TMainForm::day(TDateTime date)
+{
+    const int w = dayOfWeek(date);
+    return w == 1 ? 7 : w - 1;
+}
+
+void TMainForm::updateWeek()
+{
+    const TDateTime current = m_entries->currentDate;
+    const int d = day(current);
+    const QColor purple = look::colour(look::clPurple), navy = look::colour(look::clNavy), red = look::colour(look::clRed);
+    auto memoColour = [](QPlainTextEdit* memo, const QColor& c) {
+        QPalette p = memo->palette();
+        p.setColor(QPalette::Text, c);
+        memo->setPalette(p);
+    };
+    for (int i = 1; i <= 7; ++i) {
+        const TDateTime t = current + i - d;
+        QPlainTextEdit* memo = memos[size_t(i - 1)];
+        memo->setPlainText(QString(info(t)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        memoColour(memo, purple);
+        look::setTextColour(dayNameLabels[size_t(i - 1)], navy);
+        look::setTextColour(dateLabels[size_t(i - 1)], navy);
+        dateLabels[size_t(i - 1)]->setText(dateToStr(t));
+    }
+    memoColour(memos[size_t(d - 1)], red);
+    look::setTextColour(dayNameLabels[size_t(d - 1)], red);
+    look::setTextColour(dateLabels[size_t(d - 1)], red);
+}
+
+void TMainForm::btnNextWeekClick()
+{
+    const int m = Calendar->Month();
+    Calendar->SetSelectedDate(m_entries->currentDate + 7);
+    if (Calendar->Month() != m) setMonthPicture();
+    showAll();
+}
+
+void TMainForm::btnPreviousWeekClick()
+{
+    const int m = Calendar->Month();
+    Calendar->SetSelectedDate(m_entries->currentDate - 7);
+    if (Calendar->Month() != m) setMonthPicture();
+    showAll();
+}
+
+void TMainForm::btnNextMonthClick()
+{
+    Calendar->MonthForward();
+    setMonthPicture();
+    showAll();
+}
+
+void TMainForm::btnPreviousMonthClick()
+{
+    Calendar->MonthBack();
+    setMonthPicture();
+    showAll();
+}
+
+void TMainForm::btnNextYearClick()
+{
+    Calendar->YearForward();
+    showAll();
+}
+
+void TMainForm::btnPreviousYearClick()
+{
+    Calendar->YearBack();
+    showAll();
+}
+
+void TMainForm::hidePictureClick()
+{
+    PicPanel->hide();
+    WeekPanel->show();
+    Today->setFocus();
+    storeEvent();
+    updateWeek();
+}
+
+void TMainForm::showPictureClick()
+{
+    PicPanel->show();
+    WeekPanel->hide();
+    Today->setFocus();
+    storeEvent();
+}
+
+void TMainForm::dateLabelClick(int weekday)
+{
+    Calendar->SetSelectedDate(strToDate(dateLabels[size_t(weekday - 1)]->text()));
+    setMonthPicture();
+}
+
+void TMainForm::monthLabelClick()
+{
+    const int m = Calendar->Month();
+    Calendar->SetSelectedDate(today());
+    if (Calendar->Month() != m) setMonthPicture();
+}
+
+void TMainForm::btnSearchClick()
+{
+    SearchHost host{diary, *Calendar, *Today, settingsDate,
+                    [this] { storeEvent(); },
+                    [this] { getCurrentDate(); },
+                    [this] { setMonthPicture(); },
+                    [this] { return searchBox->text(); },
+                    [this] { searchBox->clear(); }};
+    searchDiary(host);
+}
+
+void TMainForm::blankPopupMenuPopup() { Today->setFocus(); }
+
+} // namespace vistelle

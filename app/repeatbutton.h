@@ -1,0 +1,49 @@
+#pragma once
+// A flat picture button that clicks at once when pressed, again 500 ms later and then
+// every 100 ms while it is held; releasing it stops the repetition without a further click.
+
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+namespace vistelle {
+
+class RepeatButton : public QToolButton {
+    Q_OBJECT
+
+public:
+    static constexpr int FirstDelay = 500;
+    static constexpr int Interval = 100;
+
+    // One click of the button. Returns false when it failed: the repetition stops then,
+    // so that a failing step is reported once and not again on every tick.
+    std::function<bool()> onStep;
+
+    explicit RepeatButton(QWidget* parent = nullptr) : QToolButton(parent)
+    {
+        setAutoRaise(true);
+        m_timer.setSingleShot(true);
+        connect(this, &QAbstractButton::pressed, this, [this] { step(FirstDelay); });
+        connect(this, &QAbstractButton::released, this, [this] { m_timer.stop(); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (isDown()) step(Interval);
+        });
+    }
+
+    bool repeating() const { return m_timer.isActive(); }
+
+private:
+    void step(int nextDelay)
+    {
+        m_timer.stop();
+        if (onStep && !onStep()) {
+            setDown(false);
+            return;
+        }
+        if (isDown()) m_timer.start(nextDelay);
+    }
+
+    QTimer m_timer;
+};
+
+} // namespace vistelle

@@ -1,0 +1,106 @@
+#include "diary/dayeditor.h"
+
+#include <QTextBlock>
+
+namespace vistelle {
+
+DayEditor::DayEditor(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The selection stays visible without the focus (the search shows its hit this way).
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_loading) emit changed();
+    });
+}
+
+QString DayEditor::text() const
+{
+    QString t = toPlainText();
+    t.replace(u'\n', QStringLiteral("\r\n"));
+    return t;
+}
+
+void DayEditor::loadText(const QString& text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // The modified flag must be clear when the change notification runs.
+    m_loading = true;
+    setPlainText(t);
+    document()->setModified(false);
+    m_loading = false;
+    emit changed();
+}
+
+void DayEditor::clearText() { loadText(QString()); }
+
+bool DayEditor::modified() const { return document()->isModified(); }
+
+QColor DayEditor::textColour() const { return palette().color(QPalette::Text); }
+
+void DayEditor::setTextColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, colour);
+    setPalette(p);
+}
+
+bool DayEditor::isGrey() const { return textColour() == QColor(0x80, 0x80, 0x80); }
+
+int DayEditor::toEditorPosition(int stored) const
+{
+    const QString t = text();
+    int editor = 0;
+    for (int i = 0; i < stored && i < t.size(); ++i) {
+        if (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n') continue;
+        ++editor;
+    }
+    return editor;
+}
+
+int DayEditor::toStoredPosition(int editor) const
+{
+    const QString t = toPlainText();
+    int stored = 0;
+    for (int i = 0; i < editor && i < t.size(); ++i) stored += t[i] == u'\n' ? 2 : 1;
+    return stored;
+}
+
+void DayEditor::selectRange(int start, int length)
+{
+    QTextCursor c = textCursor();
+    const int from = toEditorPosition(start);
+    const int to = toEditorPosition(start + length);
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+int DayEditor::selectionStart() const { return toStoredPosition(textCursor().selectionStart()); }
+
+int DayEditor::selectionLength() const
+{
+    return toStoredPosition(textCursor().selectionEnd()) - selectionStart();
+}
+
+void DayEditor::caretToEnd()
+{
+    QTextCursor c = textCursor();
+    c.movePosition(QTextCursor::End);
+    setTextCursor(c);
+}
+
+void DayEditor::showUnavailable(const QString& notice)
+{
+    clearText();
+    setReadOnly(true);
+    setPlaceholderText(notice);
+}
+
+} // namespace vistelle

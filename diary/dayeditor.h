@@ -1,0 +1,43 @@
+#pragma once
+// The day editor: a multi-line text box whose text colour tells whether the text is
+// stored (black) or edited since (grey). Texts come and go with CR LF line breaks, as
+// the diary stores them; positions given to and taken from it count CR LF as two.
+
+#include <QPlainTextEdit>
+
+namespace vistelle {
+
+class DayEditor : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit DayEditor(QWidget* parent = nullptr);
+
+    QString text() const;               // CR LF line breaks
+    void loadText(const QString& text); // sets the text and clears the modified flag
+    void clearText();
+    bool modified() const;
+
+    QColor textColour() const;
+    void setTextColour(const QColor& colour);
+    bool isGrey() const;
+
+    // Selects length characters from start (positions in the CR LF form of the text).
+    void selectRange(int start, int length);
+    int selectionStart() const; // in the CR LF form
+    int selectionLength() const;
+    void caretToEnd();
+
+    // Shows a notice instead of the text and refuses typing (the diary is unavailable).
+    void showUnavailable(const QString& notice);
+
+signals:
+    void changed(); // every change of the text, by the user or by a load
+
+private:
+    int toEditorPosition(int storedPosition) const;
+    int toStoredPosition(int editorPosition) const;
+    bool m_loading = false;
+};
+
+} // namespace vistelle

@@ -1,0 +1,74 @@
+#include "diary/dayentries.h"
+#include "diary/dayeditor.h"
+#include "diary/engine/volgatable.h"
+#include "core/textcodec.h"
+
+namespace vistelle {
+
+namespace {
+const QString Date = QStringLiteral("date");
+const QString Event = QStringLiteral("event");
+const QColor Grey(0x80, 0x80, 0x80);
+} // namespace
+
+DayEntries::DayEntries(TVolgaTable& table, DayEditor& editor) : m_table(table), m_editor(editor) {}
+
+void DayEntries::getCurrentDate()
+{
+    if (!available) return;
+    currentDate = selectedDate();
+    if (!m_table.Locate(Date, Variant::fromDateTime(currentDate))) {
+        entryMode = QStringLiteral("append");
+        m_editor.setFocus();
+        m_editor.clearText();
+        return;
+    }
+    entryMode = QStringLiteral("update");
+    m_editor.setFocus();
+    // The settings row's text is never loaded: on that date the editor keeps its text.
+    if (currentDate != settingsDate) m_editor.loadText(decodeStoredText(m_table.GetFieldValue(Event).toBytes()));
+    m_editor.caretToEnd();
+}
+
+void DayEntries::storeEvent()
+{
+    if (!available || m_table.ReadOnly()) return;
+    const QString mode = entryMode;
+    if (mode == QLatin1String("append")) appendEvent();
+    else if (mode == QLatin1String("update")) updateEvent();
+    m_editor.setTextColour(Qt::black);
+}
+
+void DayEntries::appendEvent()
+{
+    const QString text = m_editor.text();
+    if (!text.isEmpty()) m_table.AppendRecord({Variant::fromDateTime(currentDate), Variant(encodeStoredText(text))});
+    getCurrentDate();
+}
+
+void DayEntries::updateEvent()
+{
+    m_table.Edit();
+    const QString text = m_editor.text();
+    if (!text.isEmpty()) m_table.SetFieldValue(Event, Variant(encodeStoredText(text)));
+    else m_table.Delete();
+    getCurrentDate();
+}
+
+void DayEntries::TodayChange()
+{
+    if (!available || m_table.ReadOnly()) return;
+    if (m_editor.modified()) m_editor.setTextColour(Grey);
+}
+
+QString DayEntries::info(TDateTime date)
+{
+    if (!available) return {};
+    const Variant v = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
+    if (v.isNull() || v.isUnassigned()) return {};
+    return decodeStoredText(v.toBytes());
+}
+
+bool DayEntries::hasUnsavedText() const { return available && m_editor.isGrey(); }
+
+} // namespace vistelle

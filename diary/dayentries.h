@@ -1,0 +1,43 @@
+#pragma once
+// The diary's entry rules: one entry per date, stored when the user acts elsewhere
+// ("click outside box to save"), loaded for every newly selected date.
+
+#include "core/datetime.h"
+
+#include <QString>
+#include <functional>
+
+namespace vistelle {
+
+class DayEditor;
+class TVolgaTable;
+
+class DayEntries {
+public:
+    DayEntries(TVolgaTable& table, DayEditor& editor);
+
+    // The calendar's selected date.
+    std::function<TDateTime()> selectedDate;
+    TDateTime settingsDate = 0;
+
+    TDateTime currentDate = 0;
+    QString entryMode; // "append", "update", or empty before the first load
+    // False when the diary could not be opened: storing and loading do nothing.
+    bool available = true;
+
+    void getCurrentDate();
+    void storeEvent();
+    void appendEvent();
+    void updateEvent();
+    void TodayChange();
+    QString info(TDateTime date);
+
+    // The editor holds text typed since the last load or store.
+    bool hasUnsavedText() const;
+
+private:
+    TVolgaTable& m_table;
+    DayEditor& m_editor;
+};
+
+} // namespace vistelle

@@ -1,0 +1,101 @@
+#pragma once
+// A main window in a temporary working folder, with scripted message boxes and a fixed
+// "now" (Wednesday 4 March 2009, noon), and helpers that act as the user would.
+
+#include "app/mainform.h"
+#include "calendar/monthgrid.h"
+#include "calendar/qelcalendar.h"
+#include "core/textcodec.h"
+#include "diary/dayeditor.h"
+#include "platform/dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace vistelle::testing {
+
+struct Row {
+    TDateTime date;
+    QString event;
+    bool operator==(const Row&) const = default;
+};
+
+inline QList<Row> rowsOf(const QString& file = QStringLiteral("diary.dat"))
+{
+    TVolgaTable t;
+    t.setTableName(file);
+    t.Open();
+    QList<Row> rows;
+    for (t.First(); !t.Eof(); t.Next())
+        rows << Row{t.GetFieldValue("date").toDateTime(), decodeStoredText(t.GetFieldValue("event").toBytes())};
+    return rows;
+}
+
+inline QByteArray readFile(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline TDateTime settingsDateValue() { return encodeDate(5050, 7, 6); }
+
+// Writes a diary with the given rows (date, text) in this order.
+inline void writeDiary(const QList<Row>& rows)
+{
+    TVolgaTable t;
+    t.setTableName("diary.dat");
+    t.FieldDefs().Add("date", ftDateTime, 0, false);
+    t.FieldDefs().Add("event", ftMemo, 0, false);
+    t.CreateTable();
+    t.Open();
+    for (const Row& r : rows) t.AppendRecord({Variant::fromDateTime(r.date), Variant(encodeStoredText(r.event))});
+    t.SaveToFile("diary.dat");
+}
+
+class MainFormFixture {
+public:
+    QTemporaryDir dir;
+    QString oldCwd = QDir::currentPath();
+    ScriptedDialogs boxes;
+    TDateTime now = encodeDate(2009, 3, 4) + 0.5;
+
+    MainFormFixture()
+    {
+        QDir::setCurrent(dir.path());
+        setDialogs(&boxes);
+        setNowSource([this] { return now; });
+    }
+    ~MainFormFixture()
+    {
+        setDialogs(nullptr);
+        setNowSource({});
+        QDir::setCurrent(oldCwd);
+    }
+
+    std::unique_ptr<TMainForm> start()
+    {
+        auto form = std::make_unique<TMainForm>();
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get())) qWarning("window not active");
+        return form;
+    }
+
+    // A user's click on the calendar cell of the given day of the displayed month.
+    static void clickDay(TMainForm& form, int day)
+    {
+        const MonthGrid grid(form.Calendar->FirstCellOffset(), form.Calendar->CurrentMonthLength());
+        const QRect r = form.Calendar->cellRect(grid.cellOfDay(day));
+        QTest::mouseClick(form.Calendar, Qt::LeftButton, {}, r.center());
+    }
+
+    static void type(TMainForm& form, const QString& text)
+    {
+        form.Today->setFocus();
+        QTest::keyClicks(form.Today, text);
+    }
+};
+
+} // namespace vistelle::testing

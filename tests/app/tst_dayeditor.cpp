@@ -1,0 +1,158 @@
+// The day editor on the real main window: what is stored when, and what survives a restart.
+
+#include "app/splitterpanel.h"
+#include "mainformfixture.h"
+
+#include <QPlainTextEdit>
+
+using namespace vistelle;
+using namespace vistelle::testing;
+
+class TestDayEditor : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainFormFixture> fx;
+    const TDateTime march4 = encodeDate(2009, 3, 4);
+    const TDateTime march10 = encodeDate(2009, 3, 10);
+
+    static QColor colourOf(TMainForm& f) { return f.Today->textColour(); }
+
+private slots:
+    void init() { fx = std::make_unique<MainFormFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void typedTextTurnsGreyAndIsStoredBlackOnAnotherDate()
+    {
+        auto form = fx->start();
+        QCOMPARE(form->Calendar->SelectedDate(), march4);
+        MainFormFixture::type(*form, "abc");
+        QCOMPARE(colourOf(*form), QColor(0x80, 0x80, 0x80));
+        MainFormFixture::clickDay(*form, 10);
+        QCOMPARE(form->Calendar->SelectedDate(), march10);
+        QCOMPARE(form->Today->text(), QString());
+        QCOMPARE(colourOf(*form), QColor(Qt::black));
+        QCOMPARE(form->info(march4), QStringLiteral("abc"));
+        // The handler ran twice for the click, but there is one row for the date.
+        form->diary.SaveToFile("check.dat");
+        QCOMPARE(rowsOf("check.dat"), (QList<Row>{{march4, "abc"}}));
+    }
+
+    void clearingAnEntryDeletesItsRow()
+    {
+        writeDiary({{march4, "dentist"}});
+        auto form = fx->start();
+        QCOMPARE(form->Today->text(), QStringLiteral("dentist"));
+        form->Today->setFocus();
+        form->Today->selectAll();
+        QTest::keyClick(form->Today, Qt::Key_Delete);
+        QCOMPARE(form->Today->text(), QString());
+        MainFormFixture::clickDay(*form, 10);
+        QCOMPARE(form->info(march4), QString());
+        QCOMPARE(form->memos[2]->toPlainText(), QString()); // Wednesday of that week
+    }
+
+    void blankOrLineBreakAloneIsAnEntry()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, " ");
+        MainFormFixture::clickDay(*form, 10);
+        QCOMPARE(form->info(march4), QStringLiteral(" "));
+        QTest::keyClick(form->Today, Qt::Key_Return);
+        MainFormFixture::clickDay(*form, 11);
+        QCOMPARE(form->info(march10), QStringLiteral("\r\n"));
+    }
+
+    void clickingThePictureStoresWithoutMovingTheDate()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "line one");
+        QTest::keyClick(form->Today, Qt::Key_Return);
+        QTest::keyClicks(form->Today, "line two");
+        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        QCOMPARE(form->Calendar->SelectedDate(), march4);
+        QCOMPARE(form->info(march4), QStringLiteral("line one\r\nline two"));
+        QCOMPARE(form->Today->text(), QStringLiteral("line one\r\nline two"));
+        QCOMPARE(colourOf(*form), QColor(Qt::black));
+        QCOMPARE(form->Today->textCursor().position(), form->Today->toPlainText().size());
+    }
+
+    void entriesSurviveARestartIncludingAnyCharacter()
+    {
+        const QString western = QStringLiteral("Caf\u00e9 \u20ac3");
+        const QString eastern = QStringLiteral("\u65e5\u8a18 \u043f\u0440\u0438\u0432\u0435\u0442");
+        {
+            auto form = fx->start();
+            form->Today->insertPlainText(western); // as typed or pasted
+            MainFormFixture::clickDay(*form, 10);
+            form->Today->insertPlainText(eastern);
+            MainFormFixture::clickDay(*form, 11);
+            QVERIFY(form->close());
+        }
+        auto form = fx->start();
+        QCOMPARE(form->info(march4), western);
+        QCOMPARE(form->info(march10), eastern);
+        QCOMPARE(form->Today->text(), western);
+        // The western text is stored in the single-byte form earlier builds wrote.
+        QVERIFY(readFile("diary.dat").contains(QByteArray("Caf\xe9 \x80" "3")));
+    }
+
+    void settingsRowIsNeverLoadedIntoTheEditor()
+    {
+        fx->start()->close();
+        fx->now = settingsDateValue();
+        {
+            auto form = fx->start();
+            QCOMPARE(form->Calendar->SelectedDate(), settingsDateValue());
+            QCOMPARE(form->Today->text(), QString());
+        }
+        // The week view has no such rule: the record shows as that Saturday's text.
+        fx->now = settingsDateValue() - 1;
+        auto form = fx->start();
+        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        QVERIFY(form->memos[5]->toPlainText().contains(QLatin1Char('k')));
+    }
+
+    void typedTextIsStoredBeforeAnActivationReloads()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "not lost");
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(form->info(march4), QStringLiteral("not lost"));
+        QCOMPARE(form->Today->text(), QStringLiteral("not lost"));
+        QCOMPARE(colourOf(*form), QColor(Qt::black));
+    }
+
+    void failingStoreAtActivationIsReportedOnce()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "will fail");
+        form->diary.Close(); // every table operation now fails
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::qWait(20);
+        QCOMPARE(fx->boxes.log, QStringList("error: Cannot perform this operation on a closed dataset."));
+        QVERIFY(form->Today->isGrey()); // the text is still there
+    }
+
+    void rightClickOnAWeekMemoMovesTheCaretToTheEditor()
+    {
+        auto form = fx->start();
+        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        QVERIFY(form->WeekPanel->isVisible());
+        form->memos[3]->setFocus();
+        emit form->memos[3]->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(form->Today->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestDayEditor)
+#include "tst_dayeditor.moc"

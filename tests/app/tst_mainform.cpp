@@ -1,0 +1,244 @@
+// The main window's start-up and shutdown in a temporary working folder: the files it
+// writes, the window-state record, and what happens to a diary it cannot read.
+
+#include "app/mainform.h"
+#include "app/clicklabel.h"
+#include "app/splitterpanel.h"
+#include "core/textcodec.h"
+#include "diary/dayeditor.h"
+#include "platform/dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vistelle;
+
+namespace {
+
+QByteArray readFile(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Row {
+    TDateTime date;
+    QString event;
+};
+
+QList<Row> rowsOf(const QString& file)
+{
+    TVolgaTable t;
+    t.setTableName(file);
+    t.Open();
+    QList<Row> rows;
+    for (t.First(); !t.Eof(); t.Next())
+        rows << Row{t.GetFieldValue("date").toDateTime(), decodeStoredText(t.GetFieldValue("event").toBytes())};
+    return rows;
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* m_dir = nullptr;
+    QString m_oldCwd;
+    ScriptedDialogs m_dialogs;
+    const TDateTime settingsDate = encodeDate(5050, 7, 6);
+
+    std::unique_ptr<TMainForm> start()
+    {
+        auto form = std::make_unique<TMainForm>();
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get())) qWarning("window not active");
+        return form;
+    }
+
+    QString settingsRecord()
+    {
+        const QList<Row> rows = rowsOf("diary.dat");
+        int count = 0;
+        QString record;
+        for (const Row& r : rows) {
+            if (r.date == settingsDate) { ++count; record = r.event; }
+        }
+        return count == 1 ? record : QStringLiteral("%1 settings rows").arg(count);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        m_dialogs = {};
+        setDialogs(&m_dialogs);
+        setNowSource([] { return encodeDate(2009, 3, 4) + 0.5; });
+    }
+    void cleanup()
+    {
+        setDialogs(nullptr);
+        setNowSource({});
+        QDir::setCurrent(m_oldCwd);
+        delete m_dir;
+    }
+
+    void firstRunCreatesDiaryAndClosesWithOnlyTheSettingsRow()
+    {
+        auto form = start();
+        QCOMPARE(QFileInfo("diary.dat").size(), 41); // the empty table, written at once
+        QCOMPARE(form->frameGeometry().size(), QSize(TMainForm::DesignWidth, TMainForm::DesignHeight));
+        QVERIFY(form->activations >= 1);
+        QVERIFY(form->close());
+        QCOMPARE(m_dialogs.log, QStringList());
+        const QList<Row> rows = rowsOf("diary.dat");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].date, settingsDate);
+        const QRect outer = form->frameGeometry();
+        QCOMPARE(rows[0].event, QStringLiteral("%1x%2y%3z%4j407k203")
+                                    .arg(outer.height()).arg(outer.width()).arg(outer.top()).arg(outer.left()));
+    }
+
+    void secondRunRestoresBoundsAndBarsAndKeepsOneSettingsRow()
+    {
+        start()->close();
+        {
+            auto form = start();
+            form->resize(QSize(900, 500) - (form->frameGeometry().size() - form->size()));
+            form->move(40, 30);
+            form->MainPanel->setBarPosition(0, 350);
+            form->MainPanel->setBarPosition(1, 250);
+            QVERIFY(form->close());
+        }
+        QCOMPARE(settingsRecord(), QStringLiteral("500x900y30z40j350k250"));
+        auto form = start();
+        QCOMPARE(form->frameGeometry(), QRect(40, 30, 900, 500));
+        QCOMPARE(form->MainPanel->barPosition(0), 350);
+        QCOMPARE(form->MainPanel->barPosition(1), 250);
+        QVERIFY(form->close());
+        QCOMPARE(settingsRecord(), QStringLiteral("500x900y30z40j350k250"));
+    }
+
+    void recordsAreAppliedWithinTheLimits_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QRect>("bounds");
+        QTest::addColumn<int>("bar0");
+        QTest::addColumn<int>("bar1");
+        QTest::newRow("sizes below the minimum") << "100x200y10z20j407k203" << QRect(20, 10, 736, 415) << 407 << 203;
+        QTest::newRow("a maximised window's bounds") << "600x800y0z0j407k203" << QRect(0, 0, 800, 600) << 407 << 203;
+        QTest::newRow("bars beyond their limits") << "415x736y0z0j10k1000" << QRect(0, 0, 736, 415) << 300 << -29;
+    }
+    void recordsAreAppliedWithinTheLimits()
+    {
+        QFETCH(QString, record);
+        QFETCH(QRect, bounds);
+        QFETCH(int, bar0);
+        QFETCH(int, bar1);
+        writeDiaryWithRecord(record);
+        auto form = start();
+        QCOMPARE(m_dialogs.log, QStringList());
+        QCOMPARE(form->frameGeometry(), bounds);
+        QCOMPARE(form->MainPanel->barPosition(0), bar0);
+        // A negative bar 1 stands for its distance from the bottom edge.
+        QCOMPARE(form->MainPanel->barPosition(1), bar1 < 0 ? form->MainPanel->height() + bar1 - 3 : bar1);
+    }
+
+    void boundsOnNoScreenOpenCentred()
+    {
+        writeDiaryWithRecord("415x736y5000z9000j407k203");
+        auto form = start();
+        QVERIFY(form->screen()->geometry().intersects(form->frameGeometry()));
+    }
+
+    void recordWithoutKAppliesBoundsAndReportsTheEmptyPiece()
+    {
+        writeDiaryWithRecord("500x800y20z30j407");
+        auto form = start();
+        QCOMPARE(m_dialogs.log, QStringList("error: '' is not a valid integer value."));
+        QCOMPARE(form->frameGeometry(), QRect(30, 20, 800, 500));
+        QCOMPARE(form->monthLabel->toolTip(), QString()); // later start-up steps did not run
+        QVERIFY(form->close());
+        QVERIFY(settingsRecord().endsWith("j407k203")); // a fresh record replaces the bad one
+    }
+
+    void unreadableDiaryIsNeverOverwritten()
+    {
+        const QByteArray garbage = QByteArray::fromHex("0500000045") + "Disk on fire";
+        QFile f("diary.dat");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(garbage);
+        f.close();
+        auto form = start();
+        QCOMPARE(m_dialogs.log, QStringList("error: Error opening table: Disk on fire."));
+        QVERIFY(!form->diaryAvailable);
+        QVERIFY(form->Today->isReadOnly());
+        QVERIFY(!form->Today->placeholderText().isEmpty());
+        QTest::keyClicks(form->Today, "lost?");
+        QVERIFY(form->close());
+        QCOMPARE(readFile("diary.dat"), garbage);
+    }
+
+    void failedSaveAsksBeforeClosing()
+    {
+        start()->close();
+        auto form = start();
+        // A folder where the diary's temporary file would go makes the save fail.
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat"));
+        m_dialogs.log.clear();
+        m_dialogs.answers = {false};
+        QVERIFY(!form->close());
+        QCOMPARE(m_dialogs.log, (QStringList{"error: Cannot create file diary.dat.",
+                                             "confirm: The diary could not be saved. Close without saving it?"}));
+        QVERIFY(form->isVisible());
+        m_dialogs.answers = {true};
+        QVERIFY(form->close());
+    }
+
+    void typedTextIsStoredAtClose()
+    {
+        start()->close();
+        {
+            auto form = start();
+            form->Today->setFocus();
+            QTest::keyClicks(form->Today, "kept at close");
+            QVERIFY(form->Today->isGrey());
+            QVERIFY(form->close());
+        }
+        const QList<Row> rows = rowsOf("diary.dat");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].date, encodeDate(2009, 3, 4));
+        QCOMPARE(rows[0].event, QStringLiteral("kept at close"));
+        QCOMPARE(rows[1].date, settingsDate); // the settings row is always written last
+    }
+
+    void captionShowsTitleAndClock()
+    {
+        auto form = start();
+        QCOMPARE(form->windowTitle(), QStringLiteral("The Korvo Group 2009 e-Calendar             [04/03/2009 12:00:00]"));
+        setNowSource([] { return encodeDate(2009, 3, 5); });
+        form->TimerTimer();
+        QCOMPARE(form->windowTitle(), QStringLiteral("The Korvo Group 2009 e-Calendar             [05/03/2009]"));
+    }
+
+private:
+    void writeDiaryWithRecord(const QString& record)
+    {
+        TVolgaTable t;
+        t.setTableName("diary.dat");
+        t.FieldDefs().Add("date", ftDateTime, 0, false);
+        t.FieldDefs().Add("event", ftMemo, 0, false);
+        t.CreateTable();
+        t.Open();
+        t.AppendRecord({Variant::fromDateTime(settingsDate), Variant(encodeStoredText(record))});
+        t.SaveToFile("diary.dat");
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
