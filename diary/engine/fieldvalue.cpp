@@ -44,6 +44,7 @@ void putInt(char* slot, const TVolgaField& f, qint64 v)
 
 void putDateTime(char* slot, const TVolgaField& f, TDateTime v)
 {
+    if (!std::isfinite(v)) raise(fmt("%s is not a valid value for field '%s'", QString::number(v), f.name));
     double days = 0, ms = 0;
     splitDateTime(v, days, ms);
     if (f.type == EngineType::Date) qToLittleEndian(checkedInt32(days + StoredDateDelta, f), slot);

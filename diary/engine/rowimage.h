@@ -13,6 +13,11 @@ class RowImage {
 public:
     RowImage() = default;
     RowImage(int fixedWidth, int referenceCount);
+    // Moving copies: the container's own move leaks a heap-held buffer in this Qt version.
+    RowImage(const RowImage&) = default;
+    RowImage(RowImage&& other) : m_fixed(other.m_fixed), m_refs(other.m_refs) {}
+    RowImage& operator=(const RowImage&) = default;
+    RowImage& operator=(RowImage&& other) { return *this = static_cast<const RowImage&>(other); }
 
     char* slot(const TVolgaField& f) { return m_fixed.data() + f.offset; }
     const char* slot(const TVolgaField& f) const { return m_fixed.constData() + f.offset; }

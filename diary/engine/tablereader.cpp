@@ -105,13 +105,11 @@ void TableReader::readNotes(qint32 mapWidth)
 }
 
 // Every row needs at least its map, so a count the remaining bytes cannot hold is refused
-// like one that cannot be reserved at all. Rows of a table without fields take no bytes;
-// there each row is counted as one byte.
+// like one that cannot be reserved at all. A table without fields holds no rows.
 void TableReader::checkRecordCount(qint32 count, qint32 mapWidth) const
 {
-    const qint64 perRow = mapWidth > 0 ? mapWidth : 1;
-    if (count < 0 || count > MaxListCapacity || count > remaining() / perRow)
-        throw Error(fmt(MsgListCapacity, count));
+    const bool fits = mapWidth > 0 ? count <= remaining() / mapWidth : count == 0;
+    if (count < 0 || count > MaxListCapacity || !fits) throw Error(fmt(MsgListCapacity, count));
 }
 
 void TableReader::readRows(qint32 count, qint32 mapWidth)

@@ -27,6 +27,14 @@ qint64 roundToInt(double v)
     return qint64(r);
 }
 
+// Short date, and the time of day when it is not zero; only dates of years 1 to 9999 have one.
+QByteArray dateText(TDateTime v)
+{
+    if (!(v > MinDateDays - 1 && v < MaxDateDays + 1))
+        raise(fmt("%s is not a valid date value", QString::number(v, 'g', 15)));
+    return dateTimeToStr(v).toLatin1();
+}
+
 } // namespace
 
 Variant Variant::null()
@@ -106,7 +114,7 @@ QByteArray Variant::toBytes() const
     switch (kind()) {
     case Kind::Integer: return QByteArray::number(std::get<qint64>(m_value));
     case Kind::Float: return QByteArray::number(std::get<double>(m_value), 'g', 15);
-    case Kind::DateTime: return dateTimeToStr(std::get<DateTimeValue>(m_value).value).toLatin1();
+    case Kind::DateTime: return dateText(std::get<DateTimeValue>(m_value).value);
     case Kind::Boolean: return std::get<bool>(m_value) ? "True" : "False";
     case Kind::Text: return std::get<QByteArray>(m_value);
     case Kind::Array: cannotConvert(kind(), "Text");

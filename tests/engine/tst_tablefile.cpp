@@ -163,6 +163,7 @@ private slots:
         QTest::newRow("negative record count") << image(-1, 2, DiarySection) << "List capacity out of bounds (-1)";
         QTest::newRow("huge record count") << image(0x7FFFFFFF, 2, DiarySection, DiaryRow2009)
                                           << "List capacity out of bounds (2147483647)";
+        QTest::newRow("rows without fields") << image(1, 0, "\x14", "x") << "List capacity out of bounds (1)";
         QTest::newRow("count beyond the bytes") << image(1000, 2, DiarySection, DiaryRow2009)
                                                << "List capacity out of bounds (1000)";
     }
