@@ -51,6 +51,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
     connectNavigation();
+    connectPictures();
     PicPanel->installEventFilter(this);
     connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
 
@@ -76,6 +77,7 @@ void TMainForm::FormCreate()
     vistelleURL->setText(QStringLiteral("Vistelle 2009"));
     static_cast<WebLinkLabel*>(vistelleURL)->hoverCaption = vistelleURL->text();
 
+    prepareSets();
     openDiary();
 
     if (diary.Locate(Date, Variant::fromDateTime(settingsDate)))
@@ -174,7 +176,11 @@ void TMainForm::showEvent(QShowEvent* event)
     }
     move(m_outerPos);
     // The frame is known once the window system has decorated the window.
-    QTimer::singleShot(0, this, [this] { fitOuterBounds(); });
+    // Without a window manager nothing activates a new window: ask for it.
+    QTimer::singleShot(0, this, [this] {
+        fitOuterBounds();
+        activateWindow();
+    });
 }
 
 // --- activation ---
@@ -257,6 +263,7 @@ bool TMainForm::formClose()
                 return false;
         }
     }
+    saveChangedSets();
     return true;
 }
 
@@ -285,11 +292,6 @@ void TMainForm::BottomPaneResize()
     const int barWidth = WebLinkPanel->width() - 4;
     LogoAB->move(2 + (barWidth - LogoAB->width()) / 2, LogoAB->y());
     TransLabel->move(LogoAB->x(), TransLabel->y());
-}
-
-void TMainForm::setMonthPicture()
-{
-    Today->setFocus();
 }
 
 void TMainForm::TimerTimer()

@@ -21,6 +21,8 @@ class QToolButton;
 namespace vistelle {
 
 class ClickLabel;
+class PictureView;
+class TLMDGraphicList;
 class DayEditor;
 class DayEntries;
 class RepeatButton;
@@ -72,6 +74,22 @@ public:
     void monthLabelClick();
     void blankPopupMenuPopup();
     void setMonthPicture();
+
+    // Picture sets, drop import and drag-out.
+    void prepareSets();
+    void saveChangedSets();
+    void loadSetIfNeeded(int n);
+    void chClick(int n); // ch1Click … ch4Click
+    // A drop on the picture panel: a bitmap, or else the first file of a file list.
+    // Returns false when the drop failed without a message.
+    bool DropComboTargetDrop(const QImage& bitmap, const QStringList& files);
+    void ImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void ImageMouseUp(Qt::MouseButton button);
+    std::array<TLMDGraphicList*, 5> pictureLists{}; // 1..4
+    int currentSet = 1;
+    std::array<bool, 5> setLoaded{};  // 2..4
+    std::array<bool, 5> setChanged{}; // 1..4
+    PictureView* Image;
 
     // Search.
     void btnSearchClick();
@@ -131,6 +149,9 @@ private:
     void buildWeekPanel();
     QWidget* buildDayPanel(int weekday, QWidget* parent);
     void connectNavigation();
+    void connectPictures();
+    bool pictureEvent(QEvent* event);
+    bool m_imagePressed = false;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void layoutFrame();
     void layoutBottomBar();

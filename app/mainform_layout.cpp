@@ -9,6 +9,7 @@
 #include "app/splitterpanel.h"
 #include "app/weblinklabel.h"
 #include "diary/dayeditor.h"
+#include "pictures/pictureview.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -124,7 +125,17 @@ void TMainForm::buildMainPanel()
     WeekPane->setObjectName(QStringLiteral("WeekPane"));
     look::setBackground(WeekPane, Qt::black);
     QVBoxLayout* weekColumn = column(WeekPane);
-    PicPanel = blackPanel(WeekPane, "PicPanel");
+    auto* picFrame = make<QFrame>(WeekPane, "PicPanel");
+    picFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    picFrame->setLineWidth(2);
+    look::setBackground(picFrame, Qt::black);
+    PicPanel = picFrame;
+    auto* picBox = new QVBoxLayout(PicPanel);
+    picBox->setContentsMargins(5, 5, 5, 5); // the double bevel and its border
+    Image = make<PictureView>(PicPanel, "Image");
+    Image->setFitMode(FitMode::Proportional);
+    Image->setCursor(Qt::PointingHandCursor);
+    picBox->addWidget(Image);
     PicPanel->setToolTip(QStringLiteral("Drag & drop a picture here\r\nLeft click to view week\r\nRight click to view slides"));
     weekColumn->addWidget(PicPanel, 1);
     buildWeekPanel();

@@ -11,6 +11,7 @@
 #include "diary/dayeditor.h"
 #include "diary/dayentries.h"
 #include "platform/guard.h"
+#include "pictures/pictureview.h"
 #include "search/diarysearch.h"
 
 #include <QLineEdit>
@@ -58,6 +59,20 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         guard([this] { BottomPaneResize(); });
         return false;
     }
+    if (watched == PicPanel) return pictureEvent(event);
+    if (watched == Image) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_imagePressed = e->button() == Qt::LeftButton;
+            guard([&] { ImageMouseDown(e->button(), e->modifiers()); });
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            const bool click = m_imagePressed && e->button() == Qt::LeftButton && Image->rect().contains(e->position().toPoint());
+            if (e->button() == Qt::LeftButton) m_imagePressed = false;
+            if (click) guard([this] { hidePictureClick(); });
+            guard([&] { ImageMouseUp(e->button()); });
+        }
+        return false;
+    }
     if (event->type() != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
     auto* e = static_cast<QMouseEvent*>(event);
     if (e->button() != Qt::LeftButton) return false;
@@ -69,7 +84,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             return false;
         }
     }
-    if (watched == PicPanel) guard([this] { hidePictureClick(); });
     return false;
 }
 
