@@ -1,0 +1,35 @@
+// Set file reader: any bytes either fail with an error or give a list that writes, reads
+// back and writes again to the same bytes.
+#include "core/error.h"
+#include "pictures/setfilereader.h"
+#include "pictures/setfilewriter.h"
+#include "pictures/tlmdgraphiclist.h"
+
+#include <QCoreApplication>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // decoder chatter
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace vistelle;
+    TLMDGraphicList list;
+    list.setObjectName("piclist2");
+    try {
+        readSetBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), list);
+    } catch (const Error&) {
+        return 0;
+    }
+    const QByteArray first = setFileBytes(list);
+    TLMDGraphicList again;
+    again.setObjectName(list.objectName());
+    readSetBytes(first, again);
+    if (setFileBytes(again) != first) std::abort();
+    return 0;
+}
