@@ -15,7 +15,8 @@ namespace vistelle {
 namespace {
 
 const QString PageFontFamily = QStringLiteral("DejaVu Serif");
-const QString ProductNotice = QStringLiteral("Vistelle e-Calendar");
+// Wide enough with the year to sit centred under the logo from its fixed left edge.
+const QString ProductNotice = QStringLiteral("\u00A9 Vistelle");
 const QString LogoResource = QStringLiteral(":/builtin/pageLogo.jpg");
 
 // Design places: the bands are stacked full-width from the top; the rest sit where given.

@@ -12,6 +12,7 @@
 #include "preview/printform.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vistelle;
@@ -26,6 +27,7 @@ public:
     Picture picture;
     QString month;
     int year = 0;
+    QString yearText; // when set, the year caption instead of the year
     MonthGrid grid;
     int rebuilds = 0; // one picture request per page rebuild
     int hidden = 0;
@@ -43,7 +45,7 @@ public:
         return picture;
     }
     QString monthCaption() const override { return month; }
-    QString yearCaption() const override { return QString::number(year); }
+    QString yearCaption() const override { return yearText.isEmpty() ? QString::number(year) : yearText; }
     QString cellCaption(int col, int row) const override
     {
         if (row == 0) return MonthGrid::headerCaption(col, MondayFirst, regional().shortDayNames);
@@ -170,7 +172,7 @@ private slots:
         QCOMPARE(form.title->text(), "The Korvo Group 2009 Calendar");
         QCOMPARE(form.monthLabel->text(), "March 2009");
         const QString notice = form.vistelleLabel->text();
-        QVERIFY(notice.startsWith(" Vistelle"));
+        QCOMPARE(notice, QString::fromUtf8(" \u00A9 Vistelle 2009 "));
         QVERIFY(notice.endsWith(" 2009 "));
         QVERIFY(!notice.contains("  "));
         // The notice label keeps its place and takes the width of its text.
@@ -227,15 +229,21 @@ private slots:
 
     void longTitleWrapsAndPushesTheBandsDown()
     {
-        host.year = 2009;
         TPrintForm form(host);
+        host.yearText = QString("2009 ").repeated(30);
+        host.month = QString("March ").repeated(30);
         form.FormActivate();
-        form.title->setText(QString("The Korvo Group ").repeated(6));
+        const int titleHeight = form.title->height();
+        QVERIFY(titleHeight >= 2 * 28);
+        QCOMPARE(form.Panel2->y(), 8 + titleHeight);
+        QCOMPARE(form.monthImage->geometry(), QRect(0, 8 + titleHeight + 8, 584, 456));
+        QCOMPARE(form.monthLabel->height(), 26); // fixed size, never grows
+        QCOMPARE(form.Grid->geometry(), QRect(46, 550, 492, 177));
+
+        host.yearText.clear();
         form.FormActivate();
-        QCOMPARE(form.title->geometry(), QRect(0, 8, 584, 28)); // rebuilt from the host
-        host.month = QString("March ").repeated(3);
-        form.FormActivate();
-        QCOMPARE(form.monthLabel->geometry().height(), 26); // fixed size, never grows
+        QCOMPARE(form.title->geometry(), QRect(0, 8, 584, 28));
+        QCOMPARE(form.monthLabel->geometry(), QRect(0, 508, 584, 26));
     }
 
     void tableDrawsSilverLinesAndTopLeftText()
@@ -296,6 +304,32 @@ private slots:
         QCOMPARE(page, screen);
         QCOMPARE(printer.drawn.first(), QSize(4747, 6600));
         QVERIFY(boxes.log.isEmpty());
+    }
+
+    void clickPrintsIntoAPdfFileThroughTheSystemService()
+    {
+        // The system's job with the dialog answered: the page goes into a PDF file.
+        struct Confirmed : SystemPrintService {
+            bool choosePrinter(QWidget*) override { return true; }
+        } service;
+        QTemporaryDir dir;
+        service.printer().setOutputFormat(QPrinter::PdfFormat);
+        service.printer().setOutputFileName(dir.filePath("page.pdf"));
+        setPrintService(&service);
+        TPrintForm form(host);
+        form.FormActivate();
+        QTest::mouseClick(form.monthImage, Qt::LeftButton);
+        setPrintService(&printer);
+
+        QVERIFY(boxes.log.isEmpty());
+        const QSize printable(service.printer().width(), service.printer().height());
+        QCOMPARE(service.lastDrawnRect(), QRect(QPoint(0, 0), pageFit({584, 812}, printable)));
+        QFile pdf(dir.filePath("page.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.contains("/Width 584"));
+        QVERIFY(bytes.contains("/Height 812"));
     }
 
     void widePrintableAreaPrintsFullWidth()
