@@ -26,14 +26,14 @@ TWallpaper::TWallpaper(SlideshowHost& host, QWidget* parent) : QWidget(parent, Q
     SlidesTimer = new QTimer(this);
     SlidesTimer->setObjectName(QStringLiteral("SlidesTimer"));
     SlidesTimer->setInterval(5000);
-    connect(SlidesTimer, &QTimer::timeout, this, [this] {
-        // A failing tick shows its error box once: ticks that arrive while that box is
-        // open are skipped instead of piling more boxes on top of it.
-        if (m_inTick) return;
-        m_inTick = true;
-        runHandler([this] { SlidesTimerTimer(); });
-        m_inTick = false;
-    });
+    // Precise, so that the next picture comes exactly one interval after a choice.
+    SlidesTimer->setTimerType(Qt::PreciseTimer);
+    // Qt never delivers a timer's tick while its previous tick still runs, so a failing
+    // tick's error box is not joined by more boxes while it is open.
+    connect(SlidesTimer, &QTimer::timeout, this, [this] { runHandler([this] { SlidesTimerTimer(); }); });
+    // Full screen whenever shown; set once the layout exists, or the first showing
+    // comes up with no size.
+    setWindowState(Qt::WindowFullScreen);
 }
 
 QString TWallpaper::hintText()
@@ -50,7 +50,6 @@ void TWallpaper::buildWindow()
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     setAutoFillBackground(true);
-    setWindowState(Qt::WindowFullScreen);
 
     wpImage = new PictureView(this);
     wpImage->setObjectName(QStringLiteral("wpImage"));

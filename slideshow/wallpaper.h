@@ -93,7 +93,6 @@ private:
 
     SlideshowHost& m_host;
     bool m_leftPressed = false;
-    bool m_inTick = false;
 };
 
 } // namespace vistelle
