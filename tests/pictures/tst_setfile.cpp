@@ -4,7 +4,10 @@
 #include "core/error.h"
 #include "fixtures.h"
 #include "pictures/builtinpictures.h"
+#include "pictures/bitmapgraphic.h"
+#include "pictures/gifgraphic.h"
 #include "pictures/jpeggraphic.h"
+#include "pictures/metafilegraphic.h"
 #include "pictures/setfilereader.h"
 #include "pictures/setfilewriter.h"
 #include "pictures/tlmdgraphiclist.h"
@@ -185,6 +188,62 @@ private slots:
         QCOMPARE(names(*list), QStringList({"p0", "p1", "p2"}));
         QVERIFY(list->Graphics().at(2).Picture().isEmpty());
         QVERIFY(!list->Graphics().at(2).Picture().hasGraphic());
+    }
+
+    void droppedPicturesOfEveryKindSurviveASaveAndRead()
+    {
+        QTemporaryDir dir;
+        auto put = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            return dir.filePath(name);
+        };
+        GifData gif;
+        gif.width = gif.height = 2;
+        gif.colors = GifColorTable{1, false, QByteArray::fromHex("000000FFFFFF")};
+        GifFrame frame;
+        frame.width = frame.height = 2;
+        frame.pixels = QByteArray::fromHex("00010100");
+        gif.frames.push_back(frame);
+        const QByteArray jpeg = fixtures::jpeg();
+        const QByteArray ico = fixtures::encoded(fixtures::quadrants(16, 16), "ICO");
+        std::unique_ptr<TLMDGraphicList> list(createBuiltinList(3, nullptr));
+        const QList<Picture> dropped = {
+            Picture::fromFile(put("photo.JPG", jpeg)),
+            Picture::fromFile(put("anim.gif", encodeGif(gif))),
+            Picture::fromImage(fixtures::quadrants(6, 4)),
+            Picture::fromFile(put("app.ico", ico)),
+            Picture::fromFile(put("chart.wmf", fixtures::wmf())),
+            Picture::fromFile(put("chart.emf", fixtures::emf())),
+            Picture::fromFile(dir.filePath("README")),
+        };
+        for (int i = 0; i < dropped.size(); ++i) list->Graphics().at(i).setPicture(dropped[i]);
+
+        const QString path = dir.filePath("graphics3.dat");
+        writeSetFile(*list, path);
+        const QByteArray bytes = readFile(path);
+        QVERIFY(bytes.contains(str("TJPEGImage") + le32(quint32(jpeg.size())) + jpeg));
+        QVERIFY(bytes.contains(str("TIcon") + ico));
+        QVERIFY(bytes.contains(str("TMetafile") + le32(quint32(fixtures::wmf().size() + 4)) + fixtures::wmf()));
+        QVERIFY(bytes.contains(str("TOleGraphic") + prop("Index")));
+
+        TLMDGraphicList back;
+        back.setObjectName("piclist3");
+        readSetFile(path, back);
+        QCOMPARE(back.Graphics().count(), 12);
+        for (int i = 0; i < dropped.size(); ++i) {
+            const Picture& p = back.Graphics().at(i).Picture();
+            QCOMPARE(p.className(), dropped[i].className());
+            QCOMPARE(p.size(), dropped[i].size());
+            QCOMPARE(p.graphic()->classData(), dropped[i].graphic()->classData());
+        }
+        QCOMPARE(static_cast<const GifGraphic*>(back.Graphics().at(1).Picture().graphic())->gif().frames[0].pixels,
+                 frame.pixels);
+        QCOMPARE(back.Graphics().at(2).Picture().toBitmap().convertToFormat(QImage::Format_RGB32),
+                 fixtures::quadrants(6, 4));
+        QCOMPARE(jpegBytesOf(back.Graphics().at(7)), jpegBytesOf(list->Graphics().at(7)));
+        QCOMPARE(setFileBytes(back), bytes);
     }
 
     void firstItemWithIndexOneFailsAndKeepsThatItem()
