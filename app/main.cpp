@@ -12,7 +12,8 @@ int main(int argc, char* argv[])
     vistelle::setApplicationTitle(QStringLiteral("Vistelle"));
     vistelle::setRegional(vistelle::RegionalSettings::fromSystem());
 
-    vistelle::TMainForm mainForm;
+    vistelle::TMainForm mainForm;   // its FormCreate runs here
+    mainForm.createOtherWindows();  // the slideshow, then the page preview; both hidden
     mainForm.show();
     return app.exec();
 }

@@ -1,10 +1,15 @@
 #include "app/mainform.h"
 #include "app/clicklabel.h"
+#include "app/hintswitch.h"
 #include "app/look.h"
 #include "calendar/qelcalendar.h"
 #include "app/weblinklabel.h"
 #include "app/splitterpanel.h"
+#include "app/windowhosts.h"
 #include "app/windowstate.h"
+#include "pictures/builtinpictures.h"
+#include "preview/printform.h"
+#include "slideshow/wallpaper.h"
 #include "core/error.h"
 #include "core/switches.h"
 #include "core/textcodec.h"
@@ -14,6 +19,7 @@
 #include "platform/guard.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -47,12 +53,17 @@ bool onSomeScreen(const QRect& bounds)
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
+    initBuiltinPictures(); // the layout uses the built-in logo and arrow images
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
     connectNavigation();
     connectPictures();
     PicPanel->installEventFilter(this);
+    m_hints = new HintSwitch(this);
+    qApp->installEventFilter(m_hints);
+    connect(TipCheckBox, &QCheckBox::clicked, this, guarded([this] { TipCheckBoxClick(); }));
+    TransLabel->installEventFilter(this);
     connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
 
     Timer = new QTimer(this);
@@ -66,7 +77,12 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     guard([this] { FormCreate(); });
 }
 
-TMainForm::~TMainForm() { setAfterBoxHook({}); }
+TMainForm::~TMainForm()
+{
+    setAfterBoxHook({});
+    delete wallpaper;
+    delete printForm;
+}
 
 // --- start-up ---
 
@@ -200,6 +216,17 @@ void TMainForm::afterBox()
     else activateWindow();
 }
 
+void TMainForm::createOtherWindows()
+{
+    m_hosts = std::make_unique<WindowHosts>(*this);
+    wallpaper = new TWallpaper(*m_hosts, this);
+    wallpaper->setObjectName(QStringLiteral("Wallpaper"));
+    printForm = new TPrintForm(*m_hosts, this);
+    printForm->setObjectName(QStringLiteral("PrintForm"));
+}
+
+void TMainForm::returnFromWindow() { afterBox(); }
+
 void TMainForm::runActivation()
 {
     if (m_skipNextActivation) {
@@ -246,6 +273,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
     guard([&] { close = formClose(); });
     if (!close) return event->ignore();
     m_closing = true;
+    // The slideshow and the preview go with the main window.
+    if (wallpaper) wallpaper->hide();
+    if (printForm) printForm->hide();
     event->accept();
 }
 
@@ -293,6 +323,16 @@ void TMainForm::BottomPaneResize()
     LogoAB->move(2 + (barWidth - LogoAB->width()) / 2, LogoAB->y());
     TransLabel->move(LogoAB->x(), TransLabel->y());
 }
+
+void TMainForm::TipCheckBoxClick() { m_hints->on = !m_hints->on; }
+
+bool TMainForm::hintsShown() const { return m_hints->on; }
+
+void TMainForm::TransLabelClick() { static_cast<WebLinkLabel*>(ownerURL)->open(); }
+
+void TMainForm::TransLabelMouseEnter() { LogoAB->setPixmap(LogoB->pixmap()); }
+
+void TMainForm::TransLabelMouseLeave() { LogoAB->setPixmap(LogoA->pixmap()); }
 
 void TMainForm::TimerTimer()
 {

@@ -23,7 +23,11 @@ namespace vistelle {
 class ClickLabel;
 class PictureView;
 class TLMDGraphicList;
+class TPrintForm;
+class TWallpaper;
+class WindowHosts;
 class DayEditor;
+class HintSwitch;
 class DayEntries;
 class RepeatButton;
 class SplitterPanel;
@@ -94,6 +98,14 @@ public:
     // Search.
     void btnSearchClick();
 
+    // The slideshow and the page preview: created after the main window, hidden until shown.
+    void createOtherWindows();
+    void monthLabelMouseUp(Qt::MouseButton button);
+    // The main window becomes active again after another window hides.
+    void returnFromWindow();
+    TWallpaper* wallpaper = nullptr;
+    TPrintForm* printForm = nullptr;
+
     // Window state.
     QString composeRecord() const;
     void applyRecord(const QString& record);
@@ -101,6 +113,11 @@ public:
     // Layout step and title clock.
     void BottomPaneResize();
     void TimerTimer();
+    void TipCheckBoxClick();
+    bool hintsShown() const;
+    void TransLabelClick();
+    void TransLabelMouseEnter();
+    void TransLabelMouseLeave();
 
     // State, read by tests and the other windows.
     TVolgaTable diary;
@@ -117,7 +134,7 @@ public:
     QCheckBox* TipCheckBox;
     QLineEdit* searchBox;
     QPushButton* btnSearch;
-    QLabel *LogoAB, *TransLabel, *vistelleURL, *ownerURL;
+    QLabel *LogoAB, *TransLabel, *vistelleURL, *ownerURL, *LogoA, *LogoB;
     ClickLabel *monthLabel, *weekLabel, *yearLabel;
     TQelCalendar* Calendar;
     RepeatButton *btnPreviousMonth, *btnNextMonth, *btnPreviousYear, *btnNextYear, *btnPreviousWeek, *btnNextWeek;
@@ -163,6 +180,8 @@ private:
     void fitOuterBounds();
 
     std::unique_ptr<DayEntries> m_entries;
+    std::unique_ptr<WindowHosts> m_hosts;
+    HintSwitch* m_hints;
     bool m_skipNextActivation = false;
     bool m_pendingStoreFailed = false;
     bool m_centreOnShow = false;

@@ -298,8 +298,14 @@ void TMainForm::buildBottomBar()
     btnSearch->setToolTip(QStringLiteral("Click to start search"));
     place(btnSearch, 180, 5, 50, 19);
 
+    LogoA = make<QLabel>(this, "LogoA");
+    LogoA->setPixmap(QPixmap(QStringLiteral(":/builtin/logoA.png")));
+    LogoA->hide();
+    LogoB = make<QLabel>(this, "LogoB");
+    LogoB->setPixmap(QPixmap(QStringLiteral(":/builtin/logoB.png")));
+    LogoB->hide();
     LogoAB = make<QLabel>(WebLinkPanel, "LogoAB");
-    LogoAB->setPixmap(QPixmap(QStringLiteral(":/builtin/logoA.png")));
+    LogoAB->setPixmap(LogoA->pixmap());
     LogoAB->resize(LogoAB->pixmap().isNull() ? QSize(37, 30) : LogoAB->pixmap().size());
     LogoAB->move(0, BarBorder - 1);
     LogoAB->hide();

@@ -12,7 +12,9 @@
 #include "diary/dayentries.h"
 #include "platform/guard.h"
 #include "pictures/pictureview.h"
+#include "preview/printform.h"
 #include "search/diarysearch.h"
+#include "core/switches.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,8 +45,10 @@ void TMainForm::connectNavigation()
     // Enter starts the search; the box inserts nothing for it.
     connect(searchBox, &QLineEdit::returnPressed, this, guarded([this] { btnSearchClick(); }));
 
-    for (ClickLabel* label : {monthLabel, weekLabel, yearLabel})
+    for (ClickLabel* label : {monthLabel, weekLabel, yearLabel}) {
         connect(label, &ClickLabel::clicked, this, guarded([this] { monthLabelClick(); }));
+        connect(label, &ClickLabel::mouseUp, this, [this](Qt::MouseButton b) { guard([=, this] { monthLabelMouseUp(b); }); });
+    }
     for (int i = 0; i < 7; ++i) {
         connect(dateLabels[size_t(i)], &ClickLabel::clicked, this, guarded([this, i] { dateLabelClick(i + 1); }));
         connect(dayNameLabels[size_t(i)], &ClickLabel::clicked, this, guarded([this] { showPictureClick(); }));
@@ -60,6 +64,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == PicPanel) return pictureEvent(event);
+    if (watched == TransLabel) {
+        if (event->type() == QEvent::Enter) guard([this] { TransLabelMouseEnter(); });
+        else if (event->type() == QEvent::Leave) guard([this] { TransLabelMouseLeave(); });
+        else if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            guard([this] { TransLabelClick(); });
+        return false;
+    }
     if (watched == Image) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress) {
@@ -222,6 +233,11 @@ void TMainForm::btnSearchClick()
                     [this] { return searchBox->text(); },
                     [this] { searchBox->clear(); }};
     searchDiary(host);
+}
+
+void TMainForm::monthLabelMouseUp(Qt::MouseButton button)
+{
+    if (button == Qt::RightButton && switches::previewOnRightClick && printForm) printForm->showPreview();
 }
 
 void TMainForm::blankPopupMenuPopup() { Today->setFocus(); }

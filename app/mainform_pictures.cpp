@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/dragsource.h"
 #include "platform/guard.h"
+#include "slideshow/wallpaper.h"
 
 #include <QDropEvent>
 #include <QFile>
@@ -34,7 +35,6 @@ QString setFileName(int n) { return QStringLiteral("graphics%1.dat").arg(n); }
 
 void TMainForm::connectPictures()
 {
-    initBuiltinPictures();
     for (int n = 1; n <= 4; ++n) createBuiltinList(n, this);
     for (int n = 1; n <= 4; ++n) {
         connect(ch[size_t(n - 1)], &QRadioButton::clicked, this, guarded([this, n] { chClick(n); }));
@@ -118,8 +118,9 @@ void TMainForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers)
     dragSource().dragBitmap(Image, bitmap);
 }
 
-void TMainForm::ImageMouseUp(Qt::MouseButton)
+void TMainForm::ImageMouseUp(Qt::MouseButton button)
 {
+    if (button == Qt::RightButton && wallpaper) wallpaper->showSlideshow();
 }
 
 // Mouse and drop events of the picture and its panel.

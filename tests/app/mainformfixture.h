@@ -77,6 +77,7 @@ public:
     std::unique_ptr<TMainForm> start()
     {
         auto form = std::make_unique<TMainForm>();
+        form->createOtherWindows();
         form->show();
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get())) qWarning("window not active");
@@ -89,6 +90,13 @@ public:
         const MonthGrid grid(form.Calendar->FirstCellOffset(), form.Calendar->CurrentMonthLength());
         const QRect r = form.Calendar->cellRect(grid.cellOfDay(day));
         QTest::mouseClick(form.Calendar, Qt::LeftButton, {}, r.center());
+    }
+
+    // A left click on the month picture (it shows the week view).
+    static void clickPicture(TMainForm& form)
+    {
+        QWidget* image = form.findChild<QWidget*>(QStringLiteral("Image"));
+        QTest::mouseClick(image, Qt::LeftButton, {}, image->rect().center());
     }
 
     static void type(TMainForm& form, const QString& text)

@@ -68,7 +68,7 @@ private slots:
         MainFormFixture::type(*form, "line one");
         QTest::keyClick(form->Today, Qt::Key_Return);
         QTest::keyClicks(form->Today, "line two");
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        MainFormFixture::clickPicture(*form);
         QCOMPARE(form->Calendar->SelectedDate(), march4);
         QCOMPARE(form->info(march4), QStringLiteral("line one\r\nline two"));
         QCOMPARE(form->Today->text(), QStringLiteral("line one\r\nline two"));
@@ -108,7 +108,7 @@ private slots:
         // The week view has no such rule: the record shows as that Saturday's text.
         fx->now = settingsDateValue() - 1;
         auto form = fx->start();
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        MainFormFixture::clickPicture(*form);
         QVERIFY(form->memos[5]->toPlainText().contains(QLatin1Char('k')));
     }
 
@@ -146,7 +146,7 @@ private slots:
     void rightClickOnAWeekMemoMovesTheCaretToTheEditor()
     {
         auto form = fx->start();
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        MainFormFixture::clickPicture(*form);
         QVERIFY(form->WeekPanel->isVisible());
         form->memos[3]->setFocus();
         emit form->memos[3]->customContextMenuRequested(QPoint(5, 5));

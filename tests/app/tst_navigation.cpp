@@ -75,7 +75,7 @@ private slots:
         fx->now = encodeDate(2009, 3, 8); // a Sunday
         writeDiary({{encodeDate(2009, 3, 2), "monday's"}, {encodeDate(2009, 3, 8), "sunday's"}});
         auto form = fx->start();
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center()); // shows and refreshes the week
+        MainFormFixture::clickPicture(*form); // shows and refreshes the week
         QCOMPARE(TMainForm::day(encodeDate(2009, 3, 8)), 7);
         QCOMPARE(TMainForm::day(encodeDate(2009, 3, 2)), 1);
         QCOMPARE(form->dateLabels[0]->text(), QStringLiteral("02/03/2009"));
@@ -103,7 +103,7 @@ private slots:
         auto form = fx->start();
         QVERIFY(form->PicPanel->isVisible());
         QVERIFY(!form->WeekPanel->isVisible());
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        MainFormFixture::clickPicture(*form);
         QVERIFY(!form->PicPanel->isVisible());
         QVERIFY(form->WeekPanel->isVisible());
         // The selected day's own date label still stores and reloads.
@@ -165,7 +165,7 @@ private slots:
     void weekViewThirdsFollowTheLeftPane()
     {
         auto form = fx->start();
-        QTest::mouseClick(form->PicPanel, Qt::LeftButton, {}, form->PicPanel->rect().center());
+        MainFormFixture::clickPicture(*form);
         form->WeekPanel->setBarPosition(0, 250);
         QCOMPARE(form->LeftPane->height(), 250);
         QTRY_COMPARE(form->dayPanels[2]->height(), 84);
