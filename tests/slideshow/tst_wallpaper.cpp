@@ -583,6 +583,26 @@ private slots:
         QVERIFY(!window->AddSet3->isChecked());
     }
 
+    void theSlideshowIsActiveAgainAfterAnErrorBox()
+    {
+        QWidget mainWindow;
+        mainWindow.show();
+        window->showSlideshow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(random.seeds, 1);
+        host.failing = {2};
+        // The box takes the activation, and the main window's after-box step claims it.
+        boxes.onBox = [&](const QString&) {
+            mainWindow.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
+        };
+        window->AddSet2->trigger();
+        QCOMPARE(boxes.log.size(), 1);
+        QTRY_VERIFY(window->isActiveWindow());
+        QCOMPARE(random.seeds, 2); // returning to the window is an activation like any other
+        QVERIFY(window->AddSet2->isChecked());
+    }
+
     void disabledCurrentSetItemCannotBeChosen()
     {
         window->FormActivate(); // set 1
