@@ -73,6 +73,8 @@ bool isTrueKey(const QByteArray& text)
 
 } // namespace
 
+QByteArray detached(const QByteArray& bytes) { return QByteArray(bytes.constData(), bytes.size()); }
+
 double storedFromDateTime(TDateTime value)
 {
     double days = 0, ms = 0;
@@ -112,12 +114,12 @@ Variant read(const RowImage& image, const TVolgaField& f)
     }
     case EngineType::String: {
         const QByteArray& text = image.reference(f);
-        return text.isEmpty() ? Variant::null() : Variant(text.left(qMax<int>(f.size, 0)));
+        return text.isEmpty() ? Variant::null() : Variant(QByteArray(text.constData(), qMin<qsizetype>(text.size(), qMax<int>(f.size, 0))));
     }
     case EngineType::Blob:
     case EngineType::Memo:
     case EngineType::FmtMemo:
-    case EngineType::Graphic: return image.reference(f);
+    case EngineType::Graphic: return detached(image.reference(f));
     case EngineType::Unknown: break;
     }
     return Variant::null();

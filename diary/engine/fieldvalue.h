@@ -21,6 +21,9 @@ void write(RowImage& image, const TVolgaField& f, const Variant& value);
 // Parses a key text into the field's slot; what does not parse leaves the slot zero.
 void parseKey(RowImage& image, const TVolgaField& f, const QByteArray& text);
 
+// A copy that owns its bytes (texts read from a file refer into the file's image).
+QByteArray detached(const QByteArray& bytes);
+
 // The largest String value kept: a longer one could not be read back from the file.
 int stringCapacity(const TVolgaField& f);
 

@@ -128,6 +128,18 @@ qsizetype RowComparer::binarySearch(const std::vector<TVolgaRow*>& view, const R
 
 qsizetype RowComparer::linearSearch(const std::vector<TVolgaRow*>& view, const RowImage& key) const
 {
+    // One binary64 key (the diary's date): the same equality as compare(), without its dispatch.
+    if (m_keys.count() == 1) {
+        const TVolgaField& f = m_keys.fields.first();
+        if (f.type == EngineType::DateTime || f.type == EngineType::Double || f.type == EngineType::Currency) {
+            const double k = qFromLittleEndian<double>(key.slot(f));
+            for (size_t i = 0; i < view.size(); ++i) {
+                const double v = qFromLittleEndian<double>(view[i]->image.slot(f));
+                if (!(v < k) && !(k < v)) return qsizetype(i);
+            }
+            return -1;
+        }
+    }
     const RowComparer plain(m_keys, false, false);
     for (size_t i = 0; i < view.size(); ++i)
         if (plain.compare(view[i]->image, key) == 0) return qsizetype(i);

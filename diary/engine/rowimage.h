@@ -31,8 +31,8 @@ public:
     bool isEmpty() const { return m_fixed.isEmpty() && m_refs.isEmpty(); }
 
 private:
-    QVarLengthArray<char, 24> m_fixed;
-    QVarLengthArray<QByteArray, 2> m_refs;
+    QVarLengthArray<char, 16> m_fixed;
+    QVarLengthArray<QByteArray, 1> m_refs;
 };
 
 } // namespace vistelle

@@ -34,8 +34,8 @@ private:
     void checkRecordCount(qint32 count, qint32 mapWidth) const;
     void readRows(qint32 count, qint32 mapWidth);
     bool readRow(qint32 mapWidth, qint64 recNo);
-    bool readValue(const TVolgaField& f, int entry, RowImage& image, qint64 recNo);
-    bool readReference(const TVolgaField& f, RowImage& image, qint64 recNo);
+    inline bool readValue(const TVolgaField& f, int entry, RowImage& image, qint64 recNo);
+    inline bool readReference(const TVolgaField& f, RowImage& image, qint64 recNo);
 
     const char* m_data;
     qint64 m_size;

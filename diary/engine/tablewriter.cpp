@@ -85,6 +85,7 @@ QByteArray TableWriter::emptyImage(const TFieldDefs& defs)
 qint64 TableWriter::write(QByteArray& out) const
 {
     const qsizetype start = out.size();
+    out.reserve(start + sizeBound());
     putInt32(out, 0);
     out.append(TableMarker);
     putInt32(out, 0);
@@ -110,6 +111,20 @@ qint64 TableWriter::write(QByteArray& out) const
     qToLittleEndian(written, out.data() + start + RecordCountOffset);
     qToLittleEndian(qint32(length), out.data() + start);
     return length;
+}
+
+// At least the image's length, so that it is written into one buffer without moving it.
+qsizetype TableWriter::sizeBound() const
+{
+    qsizetype size = HeaderSize + m_cursor.descriptorSection.size() + 3 + m_cursor.notes.size();
+    const QList<TVolgaField>& fields = m_cursor.fields();
+    for (const TVolgaRow& row : m_cursor.rows()) {
+        if (!row.isLive()) continue;
+        size += m_cursor.mapWidth + m_cursor.rowWidth();
+        for (const TVolgaField& f : fields)
+            if (isVariable(f.type)) size += row.image.reference(f).size();
+    }
+    return size;
 }
 
 void TableWriter::writeRow(const TVolgaRow& row, QByteArray& out) const

@@ -21,6 +21,7 @@ public:
     static QByteArray emptyImage(const TFieldDefs& defs);
 
 private:
+    qsizetype sizeBound() const;
     void writeRow(const TVolgaRow& row, QByteArray& out) const;
     static int writeValue(const TVolgaField& f, const RowImage& image, QByteArray& out);
 

@@ -1,5 +1,6 @@
 #include "diary/engine/volgablobstream.h"
 #include "diary/engine/volgadataset.h"
+#include "diary/engine/fieldvalue.h"
 #include "core/error.h"
 
 namespace vistelle {
@@ -8,7 +9,7 @@ TVolgaBlobStream::TVolgaBlobStream(TVolgaDataset& dataset, const TDatasetField& 
     : m_dataset(dataset), m_field(field), m_mode(mode)
 {
     if (mode == bmRead) {
-        m_data = dataset.m_record.reference(dataset.descriptorOf(field));
+        m_data = fieldvalue::detached(dataset.m_record.reference(dataset.descriptorOf(field)));
         return;
     }
     if (dataset.m_state != dsEdit && dataset.m_state != dsInsert)

@@ -40,12 +40,14 @@ int TVolgaCursor::fieldIndex(const QString& name) const
     return -1;
 }
 
+TVolgaRow& TVolgaCursor::appendBlankRow(TRowStatus status)
+{
+    return m_rows.emplace_back(m_fixedWidth, m_refCount, status);
+}
+
 TVolgaRow& TVolgaCursor::appendRow(RowImage image, TRowStatus status)
 {
-    TVolgaRow& row = m_rows.emplace_back();
-    row.image = std::move(image);
-    row.status = status;
-    return row;
+    return m_rows.emplace_back(std::move(image), status);
 }
 
 } // namespace vistelle

@@ -1,11 +1,10 @@
 #pragma once
 // The row store of one open table: descriptors, the descriptor section as read, the rows in
-// stored order and the notes text. Rows live in a deque so that references to them stay valid.
+// stored order and the notes text.
 
-#include "diary/engine/volgarow.h"
+#include "diary/engine/rowlist.h"
 
 #include <QList>
-#include <deque>
 
 namespace vistelle {
 
@@ -21,18 +20,23 @@ public:
 
     RowImage blankImage() const { return RowImage(m_fixedWidth, m_refCount); }
     TVolgaRow& appendRow(RowImage image, TRowStatus status);
-    std::deque<TVolgaRow>& rows() { return m_rows; }
-    const std::deque<TVolgaRow>& rows() const { return m_rows; }
+    TVolgaRow& appendBlankRow(TRowStatus status);
+    RowList& rows() { return m_rows; }
+    const RowList& rows() const { return m_rows; }
 
     QByteArray descriptorSection;   // written back unchanged on every save
+    // The image the rows were read from. Texts read from it refer into it instead of being
+    // copied; values handed out of the engine are always copies.
+    QByteArray source;
     qint32 mapWidth = 0;            // the field count F of the image: map bytes per row
     bool hasNotes = false;
     QByteArray notes;
     bool partialOpen = false;
+    qsizetype deadRows = 0;         // rows deleted or discarded since the store was filled
 
 private:
     QList<TVolgaField> m_fields;
-    std::deque<TVolgaRow> m_rows;
+    RowList m_rows;
     int m_fixedWidth = 0;
     int m_refCount = 0;
     int m_rowWidth = 0;

@@ -125,8 +125,9 @@ void TVolgaDataset::rebuildView(bool keepCurrent)
     TVolgaRow* current = keepCurrent && RecNo() > 0 ? m_view[size_t(m_pos)] : nullptr;
     m_view.clear();
     m_view.reserve(m_cursor->rows().size());
+    const bool allLive = m_cursor->deadRows == 0; // spares a look at every row when opening
     for (TVolgaRow& row : m_cursor->rows())
-        if (row.isLive()) m_view.push_back(&row);
+        if (allLive || row.isLive()) m_view.push_back(&row);
     if (!m_keys[0].isEmpty()) {
         RowComparer(m_keys[0], m_sortOptions.testFlag(vsoCaseInsensitive), m_sortOptions.testFlag(vsoDescendSort))
             .sort(m_view);
@@ -220,7 +221,7 @@ void TVolgaDataset::Edit()
     checkCanModify();
     if (RecNo() == 0) raise(MsgEmpty);
     TVolgaRow* row = m_view[size_t(m_pos)];
-    if (!row->backup) row->backup = row->image;
+    if (!row->backup) row->backup = std::make_unique<RowImage>(row->image);
     m_recordRow = row;
     m_record = row->image;
     m_recordModified = false;
@@ -308,6 +309,7 @@ void TVolgaDataset::Delete()
     } else {
         row->status = rsDeleted;
     }
+    ++m_cursor->deadRows;
     m_view.erase(m_view.begin() + m_pos);
     if (m_pos >= qsizetype(m_view.size())) m_pos = qsizetype(m_view.size()) - 1;
     m_eof = m_view.empty();

@@ -3,15 +3,22 @@
 
 #include "diary/engine/rowimage.h"
 
-#include <optional>
+#include <memory>
 
 namespace vistelle {
 
 enum TRowStatus { rsUnchanged = 0, rsModified = 1, rsInserted = 2, rsDeleted = 3, rsDiscarded = 4 };
 
 struct TVolgaRow {
+    TVolgaRow() = default;
+    TVolgaRow(int fixedWidth, int referenceCount, TRowStatus rowStatus)
+        : image(fixedWidth, referenceCount), status(rowStatus) {}
+    TVolgaRow(RowImage rowImage, TRowStatus rowStatus) : image(std::move(rowImage)), status(rowStatus) {}
+    TVolgaRow(TVolgaRow&&) = default;
+    TVolgaRow& operator=(TVolgaRow&&) = default;
+
     RowImage image;
-    std::optional<RowImage> backup;
+    std::unique_ptr<RowImage> backup;
     TRowStatus status = rsUnchanged;
 
     bool isLive() const { return status != rsDeleted && status != rsDiscarded; }

@@ -169,6 +169,19 @@ private slots:
         QCOMPARE(table.GetFieldValue("event").toBytes(), QByteArray("third"));
     }
 
+    void deletedRowsStayOutOfARebuiltView()
+    {
+        TVolgaTable table;
+        unorderedDiary(table);
+        QVERIFY(table.Locate("date", day(2009, 1, 2)));
+        table.Delete();
+        table.setIndexFieldNames("date");
+        QCOMPARE(table.RecordCount(), 3);
+        QVERIFY(!events(table).contains("second"));
+        table.setIndexFieldNames("");
+        QCOMPARE(events(table), (QList<QByteArray>{"third", "first", "again"}));
+    }
+
     void editKeepingTheKeyKeepsTheOrderMark()
     {
         TVolgaTable table;
