@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -208,6 +209,14 @@ void TWallpaper::wpImageClick()
     hide();
     SlidesTimer->stop();
     m_host.slideshowHidden();
+}
+
+// Closing the window from the window system ends the show as a left click does: hidden,
+// timer off, and the main window active again.
+void TWallpaper::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    runHandler([this] { wpImageClick(); });
 }
 
 bool TWallpaper::eventFilter(QObject* watched, QEvent* event)

@@ -382,6 +382,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
         showAndWait();
         QVERIFY(window->SlidesTimer->isActive()); // runs again
+
+        window->close(); // closing from the window system ends the show as a click does
+        QVERIFY(!window->isVisible() && !window->SlidesTimer->isActive());
+        QCOMPARE(host.hiddenCount, 3);
         host.mainWindow = nullptr;
     }
 
