@@ -59,6 +59,8 @@ qint64 Variant::toInt() const
     case Kind::DateTime: return roundToInt(std::get<DateTimeValue>(m_value).value);
     case Kind::Boolean: return std::get<bool>(m_value) ? -1 : 0;
     case Kind::Text: return strToInt(QString::fromLatin1(std::get<QByteArray>(m_value)));
+    case Kind::Null:
+    case Kind::Unassigned: return 0;
     default: cannotConvert(kind(), "Integer");
     }
 }
@@ -77,6 +79,8 @@ double Variant::toDouble() const
         if (!ok) raise(fmt("'%s' is not a valid floating point value", QString::fromLatin1(text)));
         return v;
     }
+    case Kind::Null:
+    case Kind::Unassigned: return 0.0;
     default: cannotConvert(kind(), "Float");
     }
 }
@@ -89,8 +93,8 @@ TDateTime Variant::toDateTime() const
         if (!tryStrToDateTime(text, v)) raise(fmt("'%s' is not a valid date", text));
         return v;
     }
-    if (kind() == Kind::Integer || kind() == Kind::Float || kind() == Kind::DateTime) return toDouble();
-    cannotConvert(kind(), "DateTime");
+    if (kind() == Kind::Array) cannotConvert(kind(), "DateTime");
+    return toDouble();
 }
 
 bool Variant::toBool() const
@@ -105,6 +109,8 @@ bool Variant::toBool() const
         if (t == "FALSE") return false;
         return toInt() != 0;
     }
+    case Kind::Null:
+    case Kind::Unassigned: return false;
     default: cannotConvert(kind(), "Boolean");
     }
 }

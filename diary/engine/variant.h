@@ -30,7 +30,8 @@ public:
     bool isUnassigned() const { return kind() == Kind::Unassigned; }
     bool isNullOrUnassigned() const { return isNull() || isUnassigned(); }
 
-    // Conversions; a text that does not convert raises the usual conversion message.
+    // Conversions, as a field's typed accessors give them: Null and Unassigned read as 0, false
+    // or the empty text; a text that does not convert raises the usual conversion message.
     qint64 toInt() const;
     double toDouble() const;
     TDateTime toDateTime() const;

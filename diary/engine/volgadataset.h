@@ -77,6 +77,8 @@ public:
     TRowStatus rowStatus(int storeIndex) const { return m_cursor->rows()[size_t(storeIndex)].status; }
     bool viewOrdered() const { return m_viewOrdered; }
     const TVolgaCursor* cursor() const { return m_cursor.get(); }
+    // The row store itself, for a table that shows the rows of this dataset (lmClone).
+    std::shared_ptr<TVolgaCursor> sharedRowStore() const { return m_cursor; }
 
     std::function<void(TVolgaDataset* sender, int percent)> OnCallback;
 

@@ -46,7 +46,7 @@ void TVolgaTable::loadRows()
     case lmClone:
         if (!m_cloneSource || !m_cloneSource->Active() || !m_cloneSource->cursor())
             raise(QStringLiteral("Cannot perform this operation on a closed dataset"));
-        m_cursor = static_cast<TVolgaTable*>(m_cloneSource)->m_cursor;
+        m_cursor = m_cloneSource->sharedRowStore();
         break;
     }
     rebuildFieldDefs();

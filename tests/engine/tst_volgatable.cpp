@@ -372,6 +372,13 @@ private slots:
         table.setLoadStream(hex(OneEntryDiary));
         table.Open();
         QCOMPARE(event(table), QByteArray("abc"));
+
+        TVolgaTable clone; // shows the rows of another open dataset
+        clone.setLoadMode(lmClone);
+        clone.setCloneDS(&table);
+        clone.Open();
+        QCOMPARE(event(clone), QByteArray("abc"));
+        QCOMPARE(clone.cursor(), table.cursor());
     }
 
     void fieldWriteRefusals()
@@ -478,6 +485,21 @@ private slots:
         QCOMPARE(table.GetFieldValue("n").toInt(), 1);
         QVERIFY(!table.Locate("name", QByteArray("al"), loPartialKey));
         QVERIFY(table.Locate("n", 2.0, loCaseInsensitive));
+    }
+
+    void variantConversions()
+    {
+        QCOMPARE(Variant::null().toDateTime(), 0.0); // an empty date reads as 0, as a field accessor gives it
+        QCOMPARE(Variant().toBytes(), QByteArray());
+        QCOMPARE(day(2009, 1, 1).toBytes(), QByteArray("01/01/2009"));
+        QCOMPARE(Variant::fromDateTime(39814.75).toBytes(), QByteArray("01/01/2009 18:00:00"));
+        QCOMPARE(Variant(2.5).toBytes(), QByteArray("2.5"));
+        QCOMPARE(Variant(true).toBytes(), QByteArray("True"));
+        QCOMPARE(Variant("12").toInt(), 12);
+        QCOMPARE(Variant(2.5).toInt(), 2); // ties to even
+        QCOMPARE(errorOf([] { Variant("abc").toInt(); }), QString("'abc' is not a valid integer value"));
+        QCOMPARE(errorOf([] { Variant::fromDateTime(1e300).toBytes(); }), QString("1e+300 is not a valid date value"));
+        QCOMPARE(errorOf([] { Variant("32/01/2009").toDateTime(); }), QString("'32/01/2009' is not a valid date"));
     }
 
     void storedDateConversion()
