@@ -72,7 +72,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     connect(Timer, &QTimer::timeout, this, guarded([this] { TimerTimer(); }));
     Timer->start();
 
-    setAfterBoxHook([this] { afterBox(); });
+    setAfterBoxHook([this](QWidget* activeBefore) {
+        // A box opened over the slideshow or the preview gives the activation back to it.
+        if (activeBefore && activeBefore != this && activeBefore->isVisible()) activeBefore->activateWindow();
+        else afterBox();
+    });
     // An error ends FormCreate at the failing step; the window is then shown as usual.
     guard([this] { FormCreate(); });
 }

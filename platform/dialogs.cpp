@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -9,7 +10,7 @@ namespace vistelle {
 
 namespace {
 Dialogs* installed = nullptr;
-std::function<void()> afterBoxHook;
+std::function<void(QWidget*)> afterBoxHook;
 
 void centre(QMessageBox& box)
 {
@@ -29,24 +30,26 @@ Dialogs& dialogs()
 
 void setDialogs(Dialogs* d) { installed = d; }
 
-void setAfterBoxHook(std::function<void()> hook) { afterBoxHook = std::move(hook); }
+void setAfterBoxHook(std::function<void(QWidget*)> hook) { afterBoxHook = std::move(hook); }
 
-void runAfterBoxHook()
+void runAfterBoxHook(QWidget* activeBefore)
 {
-    if (afterBoxHook) afterBoxHook();
+    if (afterBoxHook) afterBoxHook(activeBefore);
 }
 
 void MessageBoxDialogs::error(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Critical, applicationTitle(), errorBoxText(text), QMessageBox::Ok);
     box.setObjectName("errorBox");
     centre(box);
     box.exec();
-    runAfterBoxHook();
+    runAfterBoxHook(before);
 }
 
 bool MessageBoxDialogs::confirm(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text);
     box.setObjectName("confirmBox");
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
@@ -56,17 +59,18 @@ bool MessageBoxDialogs::confirm(const QString& text)
     centre(box);
     box.exec();
     const bool answer = box.clickedButton() == yes;
-    runAfterBoxHook();
+    runAfterBoxHook(before);
     return answer;
 }
 
 void MessageBoxDialogs::message(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
     box.setObjectName("messageBox");
     centre(box);
     box.exec();
-    runAfterBoxHook();
+    runAfterBoxHook(before);
 }
 
 void ScriptedDialogs::record(const QString& entry)
@@ -77,22 +81,25 @@ void ScriptedDialogs::record(const QString& entry)
 
 void ScriptedDialogs::error(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     record("error: " + errorBoxText(text));
-    runAfterBoxHook();
+    runAfterBoxHook(before);
 }
 
 bool ScriptedDialogs::confirm(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     record("confirm: " + text);
     const bool answer = answers.isEmpty() ? false : answers.takeFirst();
-    runAfterBoxHook();
+    runAfterBoxHook(before);
     return answer;
 }
 
 void ScriptedDialogs::message(const QString& text)
 {
+    const QPointer<QWidget> before = QApplication::activeWindow();
     record("message: " + text);
-    runAfterBoxHook();
+    runAfterBoxHook(before);
 }
 
 QString applicationTitle() { return QApplication::applicationDisplayName(); }

@@ -26,9 +26,10 @@ public:
 Dialogs& dialogs();
 void setDialogs(Dialogs* dialogs); // nullptr: back to the real boxes
 
-// Runs after every box closes; the main window uses it to become active again.
-void setAfterBoxHook(std::function<void()> hook);
-void runAfterBoxHook();
+// Runs after every box closes, with the window that was active when the box opened;
+// the application uses it to make that window active again.
+void setAfterBoxHook(std::function<void(QWidget* activeBefore)> hook);
+void runAfterBoxHook(QWidget* activeBefore);
 
 class MessageBoxDialogs : public Dialogs {
 public:

@@ -1,0 +1,339 @@
+// Picture sets on the real main window: the set files at start and close, the set
+// choices, the drop import and the drag-out.
+
+#include "app/clicklabel.h"
+#include "app/splitterpanel.h"
+#include "mainformfixture.h"
+#include "pictures/builtinpictures.h"
+#include "pictures/picture.h"
+#include "pictures/pictureview.h"
+#include "pictures/setfilereader.h"
+#include "pictures/setfilewriter.h"
+#include "pictures/tlmdgraphiclist.h"
+#include "platform/dragsource.h"
+#include "slideshow/wallpaper.h"
+
+#include <QBuffer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QUrl>
+
+using namespace vistelle;
+using namespace vistelle::testing;
+
+namespace {
+
+struct RecordingDrag : DragSource {
+    QList<QImage> bitmaps;
+    std::function<void(QWidget*, const QImage&)> onDrag;
+    void dragBitmap(QWidget* source, const QImage& bitmap) override
+    {
+        bitmaps << bitmap;
+        if (onDrag) onDrag(source, bitmap);
+    }
+};
+
+QByteArray jpegBytes(QColor colour, QSize size = {64, 48})
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(colour);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG");
+    return bytes;
+}
+
+void writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Sends a drag-enter and a drop with this data onto the picture; returns whether the drop was accepted.
+bool drop(TMainForm& form, QMimeData& data)
+{
+    QWidget* target = form.Image;
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.PicPanel, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropEvent(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.PicPanel, &dropEvent);
+    return dropEvent.isAccepted() && dropEvent.dropAction() != Qt::IgnoreAction;
+}
+
+bool dropFiles(TMainForm& form, const QStringList& names)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& n : names) urls << QUrl::fromLocalFile(QDir::current().absoluteFilePath(n));
+    data.setUrls(urls);
+    return drop(form, data);
+}
+
+} // namespace
+
+class TestPictureSets : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainFormFixture> fx;
+    RecordingDrag drag;
+
+    static Picture monthItem(TMainForm& f, int set, int month)
+    {
+        return f.pictureLists[size_t(set)]->Graphics().at(month - 1).Picture();
+    }
+
+private slots:
+    void init()
+    {
+        fx = std::make_unique<MainFormFixture>();
+        drag = {};
+        setDragSource(&drag);
+    }
+    void cleanup()
+    {
+        setDragSource(nullptr);
+        fx.reset();
+    }
+
+    void firstRunWritesFourSetFilesAndASecondRunNone()
+    {
+        {
+            auto form = fx->start();
+            for (int n = 1; n <= 4; ++n) QVERIFY(QFile::exists(QStringLiteral("graphics%1.dat").arg(n)));
+            QCOMPARE(form->Image->picture().className(), QStringLiteral("TJPEGImage"));
+            QCOMPARE(form->Image->picture().size(), QSize(1024, 768));
+            QVERIFY(form->close());
+        }
+        // A second run writes none, whatever the files hold.
+        writeFile("graphics4.dat", "not a set file");
+        auto form = fx->start();
+        QCOMPARE(readFile("graphics4.dat"), QByteArray("not a set file"));
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    void choosingASetShowsItsMonthPictureAndReadsItsFileOnce()
+    {
+        fx->start()->close();
+        // Set 3's file holds a red picture for March.
+        {
+            TLMDGraphicList list;
+            list.setObjectName("piclist3");
+            fillBuiltinList(list, 3);
+            writeFile("march.jpg", jpegBytes(Qt::red));
+            list.Graphics().at(2).setPicture(Picture::fromFile("march.jpg"));
+            writeSetFile(list, "graphics3.dat");
+        }
+        auto form = fx->start();
+        form->ch[2]->click();
+        QCOMPARE(form->currentSet, 3);
+        QCOMPARE(form->Image->picture().size(), QSize(64, 48));
+        QVERIFY(form->setLoaded[3]);
+        QFile::remove("graphics3.dat"); // a second read would now fail
+        form->ch[0]->click();
+        QCOMPARE(form->Image->picture().size(), QSize(1024, 768));
+        form->ch[2]->click();
+        QCOMPARE(form->Image->picture().size(), QSize(64, 48));
+        QCOMPARE(fx->boxes.log, QStringList());
+        QVERIFY(form->Today->hasFocus());
+    }
+
+    void aMissingSetFileKeepsTheBuiltInPictures()
+    {
+        auto form = fx->start();
+        QVERIFY(QFile::remove("graphics2.dat")); // during the run, before set 2 is first chosen
+        form->ch[1]->click();
+        QCOMPARE(form->Image->picture().size(), QSize(800, 600)); // the placeholder
+        QVERIFY(!form->setLoaded[2]);
+        QVERIFY(!QFile::exists("graphics2.dat"));
+    }
+
+    void aDamagedSetFileIsReportedAndTheDiaryStillOpens()
+    {
+        writeDiary({{encodeDate(2009, 3, 4), "still here"}});
+        writeFile("graphics1.dat", "TPF0");
+        auto form = fx->start();
+        QCOMPARE(fx->boxes.log, QStringList("error: Stream read error."));
+        QCOMPARE(form->Today->text(), QStringLiteral("still here"));
+        QCOMPARE(form->Image->picture().size(), QSize(1024, 768)); // built-in
+    }
+
+    void changedSetsAreOfferedInOrderAtClose()
+    {
+        writeFile("pic.jpg", jpegBytes(Qt::green));
+        fx->start()->close();
+        const QByteArray set2 = readFile("graphics2.dat");
+        {
+            auto form = fx->start();
+            for (int n : {4, 2, 1}) {
+                form->ch[size_t(n - 1)]->click();
+                QVERIFY(dropFiles(*form, {"pic.jpg"}));
+                QVERIFY(form->setChanged[size_t(n)]);
+            }
+            fx->boxes.answers = {false, true};
+            QVERIFY(form->close());
+        }
+        QCOMPARE(fx->boxes.log, (QStringList{"confirm: Save changes to graphic set 2?", "confirm: Save changes to graphic set 4?"}));
+        QCOMPARE(readFile("graphics2.dat"), set2);
+        // The dropped file's bytes are kept as they were.
+        QVERIFY(readFile("graphics4.dat").contains(readFile("pic.jpg")));
+        QVERIFY(!readFile("graphics1.dat").contains(readFile("pic.jpg")));
+    }
+
+    void droppedJpegWithUpperCaseExtensionReplacesTheMonthsPicture()
+    {
+        writeFile("HOLIDAY.JPG", jpegBytes(Qt::blue, {120, 90}));
+        auto form = fx->start();
+        form->ch[1]->click();
+        QVERIFY(dropFiles(*form, {"HOLIDAY.JPG", "other.jpg", "third.gif"}));
+        QCOMPARE(form->Image->picture().size(), QSize(120, 90));
+        QVERIFY(monthItem(*form, 2, 3).sharesGraphicWith(form->Image->picture()));
+        QVERIFY(form->setChanged[2]);
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    void filesThatAreNoPicturesGetTheOneMessage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("png") << "shot.png" << QByteArray("\x89PNG\r\n\x1a\n", 8);
+        QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("just some text");
+        QTest::newRow("bad bitmap") << "broken.bmp" << QByteArray("XX not a bitmap");
+    }
+    void filesThatAreNoPicturesGetTheOneMessage()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        writeFile(name, content);
+        auto form = fx->start();
+        const Picture before = form->Image->picture();
+        QVERIFY(dropFiles(*form, {name}));
+        QCOMPARE(fx->boxes.log, QStringList("message: Only image files (JPG, GIF, BMP) can be dropped here."));
+        QVERIFY(form->Image->picture().sharesGraphicWith(before));
+        QVERIFY(!form->setChanged[1]);
+    }
+
+    void anIconIsAcceptedSilently()
+    {
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::yellow);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        QVERIFY(icon.save(&buf, "ICO"));
+        writeFile("sun.ico", bytes);
+        auto form = fx->start();
+        QVERIFY(dropFiles(*form, {"sun.ico"}));
+        QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(form->Image->picture().className(), QStringLiteral("TIcon"));
+        QVERIFY(form->setChanged[1]);
+    }
+
+    void textAndWebAddressesAreIgnoredSilently()
+    {
+        auto form = fx->start();
+        QMimeData text;
+        text.setText("hello");
+        QVERIFY(!drop(*form, text));
+        QMimeData web;
+        web.setUrls({QUrl("https://example.org/picture.jpg")});
+        QVERIFY(!drop(*form, web));
+        writeFile("gone.jpg", jpegBytes(Qt::red));
+        QFile::remove("gone.jpg");
+        QVERIFY(!dropFiles(*form, {"gone.jpg"}));
+        QCOMPARE(fx->boxes.log, QStringList());
+        QVERIFY(!form->setChanged[1]);
+    }
+
+    void aBitmapIsPreferredOverAFile()
+    {
+        writeFile("file.jpg", jpegBytes(Qt::red, {30, 30}));
+        auto form = fx->start();
+        QMimeData both;
+        QImage bitmap(40, 20, QImage::Format_RGB32);
+        bitmap.fill(Qt::cyan);
+        both.setImageData(bitmap);
+        both.setUrls({QUrl::fromLocalFile(QDir::current().absoluteFilePath("file.jpg"))});
+        QVERIFY(drop(*form, both));
+        QCOMPARE(form->Image->picture().className(), QStringLiteral("TBitmap"));
+        QCOMPARE(form->Image->picture().size(), QSize(40, 20));
+    }
+
+    void aDropDuringASearchChangesNothing()
+    {
+        writeDiary({{encodeDate(2009, 2, 1), "find me"}});
+        writeFile("pic.jpg", jpegBytes(Qt::green));
+        auto form = fx->start();
+        bool accepted = false;
+        fx->boxes.answers = {false};
+        fx->boxes.onBox = [&](const QString&) {
+            const Picture before = form->Image->picture();
+            accepted = dropFiles(*form, {"pic.jpg"});
+            QVERIFY(form->Image->picture().sharesGraphicWith(before));
+        };
+        form->searchBox->setText("find");
+        QTest::mouseClick(form->btnSearch, Qt::LeftButton);
+        QVERIFY(accepted);
+        QVERIFY(!form->setChanged[1]);
+    }
+
+    void shiftPressDragsThePictureAtItsOwnSize()
+    {
+        auto form = fx->start();
+        QTest::mousePress(form->Image, Qt::LeftButton, Qt::ShiftModifier, form->Image->rect().center());
+        QCOMPARE(drag.bitmaps.size(), 1);
+        QCOMPARE(drag.bitmaps[0].size(), QSize(1024, 768));
+        QTest::mouseRelease(form->Image, Qt::LeftButton, Qt::ShiftModifier, form->Image->rect().center());
+        QTest::mousePress(form->Image, Qt::LeftButton, Qt::NoModifier, form->Image->rect().center());
+        QCOMPARE(drag.bitmaps.size(), 1);
+    }
+
+    void anIconCannotBeDraggedOut()
+    {
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::yellow);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        icon.save(&buf, "ICO");
+        writeFile("sun.ico", bytes);
+        auto form = fx->start();
+        QVERIFY(dropFiles(*form, {"sun.ico"}));
+        QTest::mousePress(form->Image, Qt::LeftButton, Qt::ShiftModifier, form->Image->rect().center());
+        QCOMPARE(fx->boxes.log, QStringList("error: Cannot assign a TIcon to a TBitmap."));
+        QVERIFY(drag.bitmaps.isEmpty());
+    }
+
+    void aDragOutDroppedBackBecomesABitmapOfTheMonth()
+    {
+        auto form = fx->start();
+        drag.onDrag = [&](QWidget*, const QImage& bitmap) {
+            QMimeData data;
+            data.setImageData(bitmap);
+            QVERIFY(drop(*form, data));
+        };
+        QTest::mousePress(form->Image, Qt::LeftButton, Qt::ShiftModifier, form->Image->rect().center());
+        QCOMPARE(monthItem(*form, 1, 3).className(), QStringLiteral("TBitmap"));
+        QCOMPARE(monthItem(*form, 1, 3).size(), QSize(1024, 768));
+        QVERIFY(form->setChanged[1]);
+    }
+
+    void rightClickOnThePictureOpensTheSlideshow()
+    {
+        auto form = fx->start();
+        QTest::mouseClick(form->Image, Qt::RightButton, {}, form->Image->rect().center());
+        QVERIFY(form->wallpaper->isVisible());
+        QVERIFY(form->PicPanel->isVisible()); // no switch to the week view
+        form->wallpaper->hide();
+        QTest::mouseClick(form->Image, Qt::MiddleButton, {}, form->Image->rect().center());
+        QVERIFY(!form->wallpaper->isVisible());
+    }
+};
+
+QTEST_MAIN(TestPictureSets)
+#include "tst_picturesets.moc"
