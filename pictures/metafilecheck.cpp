@@ -61,12 +61,24 @@ Info checkPlaceable(const unsigned char* data, std::size_t size)
     return info;
 }
 
+// The description text and the pixel format descriptor must lie inside the header
+// record; converters read them unchecked.
+bool headerPartsInside(const unsigned char* data, std::uint32_t headerSize)
+{
+    const std::uint64_t chars = u32(data + 60), textAt = u32(data + 64);
+    if (chars != 0 && (textAt < kEmfMinHeader || textAt + chars * 2 > headerSize)) return false;
+    if (headerSize < 100) return true;
+    const std::uint64_t formatSize = u32(data + 88), formatAt = u32(data + 92);
+    return formatSize == 0 || (formatAt >= kEmfMinHeader && formatAt + formatSize <= headerSize);
+}
+
 Info checkEnhanced(const unsigned char* data, std::size_t size)
 {
     const std::uint32_t headerSize = u32(data + 4);
     const std::uint32_t total = u32(data + 48);
     if (headerSize < kEmfMinHeader || headerSize % 4 != 0 || headerSize > size) return {};
     if (total > size || total < headerSize) return {};
+    if (!headerPartsInside(data, headerSize)) return {};
     std::size_t pos = 0;
     bool ended = false;
     while (pos + 8 <= total) {
