@@ -374,6 +374,11 @@ private slots:
         QByteArray emfNoEnd = fixtures::emf();
         emfNoEnd[108] = 2; // the last record is no end record
         QVERIFY(rejected(emfNoEnd));
+        QByteArray emfText = fixtures::emf();
+        emfText.replace(60, 8, le32(10) + le32(100)); // 10 characters at 100 run past the 108-byte header
+        QVERIFY(rejected(emfText));
+        emfText.replace(60, 8, le32(2) + le32(100));  // 2 characters at 100 fit
+        QVERIFY(!rejected(emfText));
 
         // Stored form: a length that counts itself; four or less is an empty metafile.
         QByteArray stored = le32(4);
