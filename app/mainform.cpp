@@ -323,8 +323,8 @@ void TMainForm::BottomPaneResize()
     for (int weekday : {1, 5, 2, 6}) dayPanels[size_t(weekday - 1)]->setFixedHeight(h);
     memos[0]->resize(dayPanels[0]->width(), memos[0]->height());
     memos[1]->resize(dayPanels[1]->width(), memos[1]->height());
-    const int barWidth = WebLinkPanel->width() - 4;
-    LogoAB->move(2 + (barWidth - LogoAB->width()) / 2, LogoAB->y());
+    // Positions in the bottom bar count from the inside of its 2-pixel border.
+    LogoAB->move(2 + (WebLinkPanel->width() - LogoAB->width()) / 2, LogoAB->y());
     TransLabel->move(LogoAB->x(), TransLabel->y());
 }
 

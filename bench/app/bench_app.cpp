@@ -1,0 +1,112 @@
+// The main window on a diary of 36,500 entries (100 years, one entry of about 200
+// characters a day): one date change through the calendar, and a text search with no hit
+// against one plain case-folded scan of the same texts.
+
+#include "app/mainform.h"
+#include "calendar/qelcalendar.h"
+#include "core/regional.h"
+#include "core/textcodec.h"
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace vistelle;
+
+namespace {
+
+constexpr int Entries = 36500;
+const TDateTime FirstDate = encodeDate(1950, 1, 1);
+
+QByteArray entryText(int i)
+{
+    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
+                      "read two chapters in the evening and wrote these lines before going to sleep. ";
+    while (text.size() < 200) text += "Quiet day. ";
+    return text.left(200);
+}
+
+struct Session {
+    QTemporaryDir dir;
+    ScriptedDialogs boxes;
+    std::unique_ptr<TMainForm> form;
+
+    Session()
+    {
+        QDir::setCurrent(dir.path());
+        setDialogs(&boxes);
+        TVolgaTable t;
+        t.setTableName("diary.dat");
+        t.FieldDefs().Add("date", ftDateTime, 0, false);
+        t.FieldDefs().Add("event", ftMemo, 0, false);
+        t.CreateTable();
+        t.Open();
+        for (int i = 0; i < Entries; ++i) t.AppendRecord({Variant::fromDateTime(FirstDate + i), Variant(entryText(i))});
+        t.SaveToFile("diary.dat");
+        form = std::make_unique<TMainForm>();
+        form->show();
+        form->formActivate();
+    }
+};
+
+Session& session()
+{
+    static Session s;
+    return s;
+}
+
+// One date change: store the editor's text for the old date, load the new date's entry,
+// refresh the week view and the labels.
+void BM_DateChange(benchmark::State& state)
+{
+    TMainForm& form = *session().form;
+    int i = Entries / 2;
+    for (auto _ : state) {
+        form.Calendar->SetSelectedDate(FirstDate + i);
+        i = (i + 37) % Entries;
+    }
+}
+BENCHMARK(BM_DateChange)->Unit(benchmark::kMillisecond);
+
+const QString Needle = QStringLiteral("zebra crossing");
+
+void BM_SearchWithoutHit(benchmark::State& state)
+{
+    TMainForm& form = *session().form;
+    for (auto _ : state) {
+        form.searchBox->setText(Needle);
+        form.btnSearchClick();
+    }
+    if (!session().boxes.log.isEmpty()) state.SkipWithError("the search asked a question");
+}
+BENCHMARK(BM_SearchWithoutHit)->Unit(benchmark::kMillisecond);
+
+// The baseline: every entry's text folded to lower case once and searched, nothing else.
+void BM_PlainFoldedScan(benchmark::State& state)
+{
+    QList<QString> texts;
+    for (int i = 0; i < Entries; ++i) texts << decodeStoredText(entryText(i));
+    const QString needle = foldLower(Needle);
+    for (auto _ : state) {
+        int hits = 0;
+        for (const QString& t : texts) hits += foldLower(t).contains(needle);
+        benchmark::DoNotOptimize(hits);
+    }
+}
+BENCHMARK(BM_PlainFoldedScan)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    session().form.reset();
+    setDialogs(nullptr);
+    return 0;
+}
