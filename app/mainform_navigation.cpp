@@ -132,24 +132,31 @@ void TMainForm::updateWeek()
 {
     const TDateTime current = m_entries->currentDate;
     const int d = day(current);
-    const QColor purple = look::colour(look::clPurple), navy = look::colour(look::clNavy), red = look::colour(look::clRed);
-    auto memoColour = [](QPlainTextEdit* memo, const QColor& c) {
-        QPalette p = memo->palette();
-        p.setColor(QPalette::Text, c);
-        memo->setPalette(p);
+    // Colours and texts are set only where they change: a palette change re-polishes
+    // the control, which would dominate a date change.
+    auto setColour = [](QWidget* w, QPalette::ColorRole role, const QColor& c) {
+        if (w->palette().color(role) == c) return;
+        QPalette p = w->palette();
+        p.setColor(role, c);
+        w->setPalette(p);
     };
+    const QColor purple = look::colour(look::clPurple), navy = look::colour(look::clNavy), red = look::colour(look::clRed);
+    // While the picture is shown nobody sees the memos: their entries are looked up and
+    // laid out when the week view is shown (hidePictureClick refreshes it then).
+    const bool memosShown = !WeekPanel->isHidden();
     for (int i = 1; i <= 7; ++i) {
         const TDateTime t = current + i - d;
+        const bool selected = i == d;
         QPlainTextEdit* memo = memos[size_t(i - 1)];
-        memo->setPlainText(QString(info(t)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        memoColour(memo, purple);
-        look::setTextColour(dayNameLabels[size_t(i - 1)], navy);
-        look::setTextColour(dateLabels[size_t(i - 1)], navy);
+        if (memosShown) {
+            const QString text = QString(info(t)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            if (memo->toPlainText() != text) memo->setPlainText(text);
+        }
+        setColour(memo, QPalette::Text, selected ? red : purple);
+        setColour(dayNameLabels[size_t(i - 1)], QPalette::WindowText, selected ? red : navy);
+        setColour(dateLabels[size_t(i - 1)], QPalette::WindowText, selected ? red : navy);
         dateLabels[size_t(i - 1)]->setText(dateToStr(t));
     }
-    memoColour(memos[size_t(d - 1)], red);
-    look::setTextColour(dayNameLabels[size_t(d - 1)], red);
-    look::setTextColour(dateLabels[size_t(d - 1)], red);
 }
 
 void TMainForm::btnNextWeekClick()

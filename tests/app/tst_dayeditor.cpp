@@ -46,9 +46,11 @@ private slots:
         form->Today->selectAll();
         QTest::keyClick(form->Today, Qt::Key_Delete);
         QCOMPARE(form->Today->text(), QString());
-        MainFormFixture::clickDay(*form, 10);
+        MainFormFixture::clickDay(*form, 5);
         QCOMPARE(form->info(march4), QString());
-        QCOMPARE(form->memos[2]->toPlainText(), QString()); // Wednesday of that week
+        MainFormFixture::clickPicture(*form);
+        QCOMPARE(form->dateLabels[2]->text(), QStringLiteral("04/03/2009"));
+        QCOMPARE(form->memos[2]->toPlainText(), QString()); // Wednesday 4 March, in the week of 5 March
     }
 
     void blankOrLineBreakAloneIsAnEntry()
