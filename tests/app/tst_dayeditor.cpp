@@ -1,5 +1,6 @@
 // The day editor on the real main window: what is stored when, and what survives a restart.
 
+#include "app/clicklabel.h"
 #include "app/splitterpanel.h"
 #include "mainformfixture.h"
 
