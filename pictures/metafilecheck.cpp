@@ -66,7 +66,7 @@ Info checkPlaceable(const unsigned char* data, std::size_t size)
 bool headerPartsInside(const unsigned char* data, std::uint32_t headerSize)
 {
     const std::uint64_t chars = u32(data + 60), textAt = u32(data + 64);
-    if (chars != 0 && (textAt < kEmfMinHeader || textAt + chars * 2 > headerSize)) return false;
+    if ((chars != 0 || textAt != 0) && (textAt < kEmfMinHeader || textAt + chars * 2 > headerSize)) return false;
     if (headerSize < 100) return true;
     const std::uint64_t formatSize = u32(data + 88), formatAt = u32(data + 92);
     return formatSize == 0 || (formatAt >= kEmfMinHeader && formatAt + formatSize <= headerSize);
