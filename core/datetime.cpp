@@ -142,6 +142,8 @@ TDateTime encodeDate(int year, int month, int day)
 
 DateParts decodeDate(TDateTime date)
 {
+    // Far outside the years 1 … 9999 there is no date to decode (and the cast would overflow).
+    if (!std::isfinite(date) || std::fabs(date) > 1e9) return {};
     return civilFromDays(qint64(std::trunc(date)) - UnixToDateValue);
 }
 
@@ -154,6 +156,7 @@ bool tryEncodeTime(int hour, int min, int sec, int msec, TDateTime& time)
 
 void decodeTime(TDateTime dateTime, int& hour, int& min, int& sec, int& msec)
 {
+    if (!std::isfinite(dateTime)) dateTime = 0;
     qint64 ms = qint64(std::llround(std::fabs(dateTime - std::trunc(dateTime)) * MSecsPerDay));
     if (ms >= qint64(MSecsPerDay)) ms = qint64(MSecsPerDay) - 1;
     msec = int(ms % 1000); ms /= 1000;
@@ -164,6 +167,7 @@ void decodeTime(TDateTime dateTime, int& hour, int& min, int& sec, int& msec)
 
 int dayOfWeek(TDateTime date)
 {
+    if (!std::isfinite(date) || std::fabs(date) > 1e9) date = 0;
     const qint64 days = qint64(std::trunc(date));
     // Day value 1 (31 December 1899) was a Sunday.
     return int(((days - 1) % 7 + 7) % 7) + 1;

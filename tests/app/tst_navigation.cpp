@@ -4,6 +4,8 @@
 #include "app/repeatbutton.h"
 #include "app/splitterpanel.h"
 #include "mainformfixture.h"
+#include "pictures/picture.h"
+#include "pictures/pictureview.h"
 
 #include <QPlainTextEdit>
 
@@ -140,6 +142,15 @@ private slots:
         fx->now = encodeDate(2009, 1, 20);
         auto form = fx->start();
         RepeatButton* b = form->btnNextWeek;
+        // After every step: the month and whether the picture changed.
+        QList<std::pair<int, bool>> steps;
+        auto step = b->onStep;
+        b->onStep = [&] {
+            const Picture before = form->Image->picture();
+            const bool ok = step();
+            steps << std::pair{form->Calendar->Month(), !form->Image->picture().sharesGraphicWith(before)};
+            return ok;
+        };
         QTest::mousePress(b, Qt::LeftButton, {}, b->rect().center());
         QCOMPARE(form->Calendar->SelectedDate(), encodeDate(2009, 1, 27)); // at once
         QTRY_VERIFY_WITH_TIMEOUT(form->Calendar->SelectedDate() >= encodeDate(2009, 2, 17), 5000);
@@ -148,6 +159,13 @@ private slots:
         QTest::qWait(350);
         QCOMPARE(form->Calendar->SelectedDate(), atRelease);
         QVERIFY(!b->repeating());
+        // The picture changed at each month boundary and only there.
+        int month = 1;
+        for (auto [m, changed] : steps) {
+            QCOMPARE(changed, m != month);
+            month = m;
+        }
+        QVERIFY(month >= 2);
     }
 
     void failingStepIsReportedOnceEvenWhileHeld()
