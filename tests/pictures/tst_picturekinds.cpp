@@ -377,6 +377,8 @@ private slots:
         QByteArray emfText = fixtures::emf();
         emfText.replace(60, 8, le32(10) + le32(100)); // 10 characters at 100 run past the 108-byte header
         QVERIFY(rejected(emfText));
+        emfText.replace(60, 8, le32(0) + le32(256));  // no text, but an offset outside
+        QVERIFY(rejected(emfText));
         emfText.replace(60, 8, le32(2) + le32(100));  // 2 characters at 100 fit
         QVERIFY(!rejected(emfText));
 
