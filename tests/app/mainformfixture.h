@@ -99,6 +99,17 @@ public:
         QTest::mouseClick(image, Qt::LeftButton, {}, image->rect().center());
     }
 
+    // Another window takes the activation, then the main window gets it back.
+    static void leaveAndReturn(TMainForm& form)
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+
     static void type(TMainForm& form, const QString& text)
     {
         form.Today->setFocus();

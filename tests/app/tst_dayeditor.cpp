@@ -119,12 +119,7 @@ private slots:
     {
         auto form = fx->start();
         MainFormFixture::type(*form, "not lost");
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        MainFormFixture::leaveAndReturn(*form);
         QCOMPARE(form->info(march4), QStringLiteral("not lost"));
         QCOMPARE(form->Today->text(), QStringLiteral("not lost"));
         QCOMPARE(colourOf(*form), QColor(Qt::black));
@@ -135,12 +130,7 @@ private slots:
         auto form = fx->start();
         MainFormFixture::type(*form, "will fail");
         form->diary.Close(); // every table operation now fails
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        MainFormFixture::leaveAndReturn(*form);
         QTest::qWait(20);
         QCOMPARE(fx->boxes.log, QStringList("error: Cannot perform this operation on a closed dataset."));
         QVERIFY(form->Today->isGrey()); // the text is still there

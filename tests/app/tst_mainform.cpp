@@ -1,62 +1,20 @@
 // The main window's start-up and shutdown in a temporary working folder: the files it
 // writes, the window-state record, and what happens to a diary it cannot read.
 
-#include "app/mainform.h"
 #include "app/clicklabel.h"
 #include "app/splitterpanel.h"
-#include "core/textcodec.h"
-#include "diary/dayeditor.h"
-#include "platform/dialogs.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "mainformfixture.h"
 
 using namespace vistelle;
-
-namespace {
-
-QByteArray readFile(const QString& name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct Row {
-    TDateTime date;
-    QString event;
-};
-
-QList<Row> rowsOf(const QString& file)
-{
-    TVolgaTable t;
-    t.setTableName(file);
-    t.Open();
-    QList<Row> rows;
-    for (t.First(); !t.Eof(); t.Next())
-        rows << Row{t.GetFieldValue("date").toDateTime(), decodeStoredText(t.GetFieldValue("event").toBytes())};
-    return rows;
-}
-
-} // namespace
+using namespace vistelle::testing;
 
 class TestMainForm : public QObject {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    QString m_oldCwd;
-    ScriptedDialogs m_dialogs;
-    const TDateTime settingsDate = encodeDate(5050, 7, 6);
+    std::unique_ptr<MainFormFixture> fx;
+    const TDateTime settingsDate = settingsDateValue();
 
-    std::unique_ptr<TMainForm> start()
-    {
-        auto form = std::make_unique<TMainForm>();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get())) qWarning("window not active");
-        return form;
-    }
+    std::unique_ptr<TMainForm> start() { return fx->start(); }
 
     QString settingsRecord()
     {
@@ -69,23 +27,11 @@ class TestMainForm : public QObject {
         return count == 1 ? record : QStringLiteral("%1 settings rows").arg(count);
     }
 
+    static void writeDiaryWithRecord(const QString& record) { writeDiary({{settingsDateValue(), record}}); }
+
 private slots:
-    void init()
-    {
-        m_dir = new QTemporaryDir;
-        m_oldCwd = QDir::currentPath();
-        QDir::setCurrent(m_dir->path());
-        m_dialogs = {};
-        setDialogs(&m_dialogs);
-        setNowSource([] { return encodeDate(2009, 3, 4) + 0.5; });
-    }
-    void cleanup()
-    {
-        setDialogs(nullptr);
-        setNowSource({});
-        QDir::setCurrent(m_oldCwd);
-        delete m_dir;
-    }
+    void init() { fx = std::make_unique<MainFormFixture>(); }
+    void cleanup() { fx.reset(); }
 
     void firstRunCreatesDiaryAndClosesWithOnlyTheSettingsRow()
     {
@@ -94,7 +40,7 @@ private slots:
         QCOMPARE(form->frameGeometry().size(), QSize(TMainForm::DesignWidth, TMainForm::DesignHeight));
         QVERIFY(form->activations >= 1);
         QVERIFY(form->close());
-        QCOMPARE(m_dialogs.log, QStringList());
+        QCOMPARE(fx->boxes.log, QStringList());
         const QList<Row> rows = rowsOf("diary.dat");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].date, settingsDate);
@@ -141,7 +87,7 @@ private slots:
         QFETCH(int, bar1);
         writeDiaryWithRecord(record);
         auto form = start();
-        QCOMPARE(m_dialogs.log, QStringList());
+        QCOMPARE(fx->boxes.log, QStringList());
         QCOMPARE(form->frameGeometry(), bounds);
         QCOMPARE(form->MainPanel->barPosition(0), bar0);
         // A negative bar 1 stands for its distance from the bottom edge.
@@ -159,7 +105,7 @@ private slots:
     {
         writeDiaryWithRecord("500x800y20z30j407");
         auto form = start();
-        QCOMPARE(m_dialogs.log, QStringList("error: '' is not a valid integer value."));
+        QCOMPARE(fx->boxes.log, QStringList("error: '' is not a valid integer value."));
         QCOMPARE(form->frameGeometry(), QRect(30, 20, 800, 500));
         QCOMPARE(form->monthLabel->toolTip(), QString()); // later start-up steps did not run
         QVERIFY(form->close());
@@ -174,7 +120,7 @@ private slots:
         f.write(garbage);
         f.close();
         auto form = start();
-        QCOMPARE(m_dialogs.log, QStringList("error: Error opening table: Disk on fire."));
+        QCOMPARE(fx->boxes.log, QStringList("error: Error opening table: Disk on fire."));
         QVERIFY(!form->diaryAvailable);
         QVERIFY(form->Today->isReadOnly());
         QVERIFY(!form->Today->placeholderText().isEmpty());
@@ -190,13 +136,13 @@ private slots:
         // A folder where the diary's temporary file would go makes the save fail.
         QFile::remove("diary.dat");
         QVERIFY(QDir().mkdir("diary.dat"));
-        m_dialogs.log.clear();
-        m_dialogs.answers = {false};
+        fx->boxes.log.clear();
+        fx->boxes.answers = {false};
         QVERIFY(!form->close());
-        QCOMPARE(m_dialogs.log, (QStringList{"error: Cannot create file diary.dat.",
+        QCOMPARE(fx->boxes.log, (QStringList{"error: Cannot create file diary.dat.",
                                              "confirm: The diary could not be saved. Close without saving it?"}));
         QVERIFY(form->isVisible());
-        m_dialogs.answers = {true};
+        fx->boxes.answers = {true};
         QVERIFY(form->close());
     }
 
@@ -221,23 +167,11 @@ private slots:
     {
         auto form = start();
         QCOMPARE(form->windowTitle(), QStringLiteral("The Korvo Group 2009 e-Calendar             [04/03/2009 12:00:00]"));
-        setNowSource([] { return encodeDate(2009, 3, 5); });
+        fx->now = encodeDate(2009, 3, 5);
         form->TimerTimer();
         QCOMPARE(form->windowTitle(), QStringLiteral("The Korvo Group 2009 e-Calendar             [05/03/2009]"));
     }
 
-private:
-    void writeDiaryWithRecord(const QString& record)
-    {
-        TVolgaTable t;
-        t.setTableName("diary.dat");
-        t.FieldDefs().Add("date", ftDateTime, 0, false);
-        t.FieldDefs().Add("event", ftMemo, 0, false);
-        t.CreateTable();
-        t.Open();
-        t.AppendRecord({Variant::fromDateTime(settingsDate), Variant(encodeStoredText(record))});
-        t.SaveToFile("diary.dat");
-    }
 };
 
 QTEST_MAIN(TestMainForm)

@@ -35,15 +35,19 @@ struct RecordingDrag : DragSource {
     }
 };
 
-QByteArray jpegBytes(QColor colour, QSize size = {64, 48})
+QByteArray encoded(QImage image, const char* format, QColor colour = Qt::yellow)
 {
-    QImage img(size, QImage::Format_RGB32);
-    img.fill(colour);
+    image.fill(colour);
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "JPG");
+    image.save(&buf, format);
     return bytes;
+}
+
+QByteArray jpegBytes(QColor colour, QSize size = {64, 48})
+{
+    return encoded(QImage(size, QImage::Format_RGB32), "JPG", colour);
 }
 
 void writeFile(const QString& name, const QByteArray& bytes)
@@ -220,13 +224,7 @@ private slots:
 
     void anIconIsAcceptedSilently()
     {
-        QImage icon(16, 16, QImage::Format_ARGB32);
-        icon.fill(Qt::yellow);
-        QByteArray bytes;
-        QBuffer buf(&bytes);
-        buf.open(QIODevice::WriteOnly);
-        QVERIFY(icon.save(&buf, "ICO"));
-        writeFile("sun.ico", bytes);
+        writeFile("sun.ico", encoded(QImage(16, 16, QImage::Format_ARGB32), "ICO"));
         auto form = fx->start();
         QVERIFY(dropFiles(*form, {"sun.ico"}));
         QCOMPARE(fx->boxes.log, QStringList());
@@ -295,13 +293,7 @@ private slots:
 
     void anIconCannotBeDraggedOut()
     {
-        QImage icon(16, 16, QImage::Format_ARGB32);
-        icon.fill(Qt::yellow);
-        QByteArray bytes;
-        QBuffer buf(&bytes);
-        buf.open(QIODevice::WriteOnly);
-        icon.save(&buf, "ICO");
-        writeFile("sun.ico", bytes);
+        writeFile("sun.ico", encoded(QImage(16, 16, QImage::Format_ARGB32), "ICO"));
         auto form = fx->start();
         QVERIFY(dropFiles(*form, {"sun.ico"}));
         QTest::mousePress(form->Image, Qt::LeftButton, Qt::ShiftModifier, form->Image->rect().center());
