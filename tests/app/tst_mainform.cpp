@@ -4,6 +4,10 @@
 #include "app/clicklabel.h"
 #include "app/splitterpanel.h"
 #include "mainformfixture.h"
+#include "preview/printform.h"
+#include "slideshow/wallpaper.h"
+
+#include <QLineEdit>
 
 using namespace vistelle;
 using namespace vistelle::testing;
@@ -161,6 +165,34 @@ private slots:
         QCOMPARE(rows[0].date, encodeDate(2009, 3, 4));
         QCOMPARE(rows[0].event, QStringLiteral("kept at close"));
         QCOMPARE(rows[1].date, settingsDate); // the settings row is always written last
+    }
+
+    void everyReturnToTheWindowActivatesItOnce()
+    {
+        writeDiary({{encodeDate(2009, 2, 1), "one hit"}});
+        auto form = start();
+        QTRY_VERIFY(form->activations >= 1);
+        int before = form->activations;
+        fx->boxes.answers = {true};
+        form->searchBox->setText("hit");
+        form->btnSearchClick();
+        QCOMPARE(form->activations, before + 1); // the answer to the one question
+
+        before = form->activations;
+        form->wallpaper->showSlideshow();
+        QTRY_VERIFY(form->wallpaper->isActiveWindow());
+        form->wallpaper->wpImageClick();
+        QTRY_VERIFY(form->isActiveWindow());
+        QTest::qWait(50);
+        QCOMPARE(form->activations, before + 1);
+
+        before = form->activations;
+        form->printForm->showPreview();
+        QTRY_VERIFY(form->printForm->isActiveWindow());
+        form->printForm->close();
+        QTRY_VERIFY(form->isActiveWindow());
+        QTest::qWait(50);
+        QCOMPARE(form->activations, before + 1);
     }
 
     void captionShowsTitleAndClock()
