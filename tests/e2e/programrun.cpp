@@ -29,6 +29,7 @@ bool ProgramRun::start()
     m_process.setStandardOutputFile(QProcess::nullDevice());
     // A file, not a pipe: nobody reads a pipe while the test waits on the window system.
     m_process.setStandardErrorFile(m_home + QStringLiteral("/stderr.txt"));
+    endWithParent(m_process);
     m_process.start(m_program, {});
     return m_process.waitForStarted(30000);
 }

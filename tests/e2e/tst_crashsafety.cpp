@@ -4,6 +4,7 @@
 // hold either the version last reported as saved or the one after it, never less.
 
 #include "diaryfile.h"
+#include "xsession.h"
 
 #include "diary/engine/volgatable.h"
 #include "pictures/builtinpictures.h"
@@ -132,6 +133,7 @@ public:
     {
         QProcess child;
         child.setStandardErrorFile(QProcess::nullDevice());
+        endWithParent(child);
         child.start(QCoreApplication::applicationFilePath(), {m_mode, m_dir});
         if (!child.waitForStarted(30000)) return -2;
         QThread::msleep(delayMs);
@@ -150,6 +152,7 @@ public:
     {
         QProcess child;
         child.setStandardErrorFile(QProcess::nullDevice());
+        endWithParent(child);
         QElapsedTimer clock;
         clock.start();
         child.start(QCoreApplication::applicationFilePath(), {m_mode, m_dir});

@@ -3,6 +3,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace vistelle::e2e {
 
 namespace {
@@ -11,6 +14,11 @@ constexpr int ServerStartMs = 30000;
 constexpr int CommandMs = 30000;
 
 } // namespace
+
+void endWithParent(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
 
 bool waitUntil(const std::function<bool()>& check, int timeoutMs)
 {
@@ -40,6 +48,7 @@ bool XSession::start(QString* error)
     // -displayfd 1: the server picks a free display and writes its number to stdout
     // once it accepts connections.
     m_server.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_server);
     m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                                            QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
                                            QStringLiteral("tcp"), QStringLiteral("-ac"), QStringLiteral("-noreset")});
@@ -65,6 +74,7 @@ bool XSession::start(QString* error)
     m_windowManager.setProcessEnvironment(env);
     m_windowManager.setStandardOutputFile(QProcess::nullDevice());
     m_windowManager.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_windowManager);
     m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     if (!m_windowManager.waitForStarted(ServerStartMs) || !waitForWindowManager(ServerStartMs)) {
         *error = QStringLiteral("openbox did not start on ") + m_display;

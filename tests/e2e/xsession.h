@@ -5,6 +5,7 @@
 // with a deadline, so a loaded machine slows the tests down instead of breaking them.
 
 #include <QList>
+#include <functional>
 #include <QPoint>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -63,6 +64,10 @@ private:
     QProcess m_windowManager;
     QString m_display;
 };
+
+// The process is killed when the test ends, also when the test itself is killed (a
+// time-out), so no server or program outlives it.
+void endWithParent(QProcess& process);
 
 // Polls check every 50 ms until it returns true or timeoutMs has passed.
 bool waitUntil(const std::function<bool()>& check, int timeoutMs);
