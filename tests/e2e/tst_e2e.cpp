@@ -59,6 +59,7 @@ private slots:
     void textTypedAndClosedAtOnceIsKept();
     void searchPromptsForEveryOccurrenceAndStopsOnNo();
     void unreadableDiaryIsLeftByteForByte();
+    void failedSaveAtCloseKeepsTheWindowOpenOnNo();
     void slideshowOpensOnRightClickAndLeavesOnLeftClick();
     void changedSetIsSavedWhenTheCloseQuestionIsAnsweredYes();
     void changedSetIsKeptWhenTheCloseQuestionIsAnsweredNo();
@@ -310,6 +311,36 @@ void TestEndToEnd::unreadableDiaryIsLeftByteForByte()
     QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
     QStringList files = QDir(work()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     QCOMPARE(files, (QStringList{"diary.dat", "graphics1.dat", "graphics2.dat", "graphics3.dat", "graphics4.dat"}));
+}
+
+// A folder in the way of diary.dat makes the save at close fail (even for root): the
+// error is shown, then the question whether to close without saving; No keeps the window
+// and the entry, which the next close saves.
+void TestEndToEnd::failedSaveAtCloseKeepsTheWindowOpenOnNo()
+{
+    auto run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    run->click(run->map().dayEditor());
+    run->type(QStringLiteral("kept through a failed save"));
+
+    const QString diary = work(QStringLiteral("diary.dat"));
+    QVERIFY(QFile::remove(diary) && QDir().mkpath(diary + QStringLiteral("/in-the-way")));
+    run->requestClose();
+    const WindowId error = waitForBox(ErrorBoxTitle);
+    QVERIFY2(error, "no error box for the failed save");
+    answerBox(error, QStringLiteral("Return"));
+    const WindowId question = waitForBox(ConfirmTitle);
+    QVERIFY2(question, "no question whether to close without saving");
+    answerBox(question, QStringLiteral("Escape"));
+    QVERIFY2(!run->waitForExit(1500), "the program ended after No");
+    QVERIFY(m_x->waitForWindow(MainTitle, BoxTimeoutMs));
+
+    QVERIFY(QDir(diary).removeRecursively());
+    closeAndExpectCleanExit(*run);
+    const QList<DiaryRow> rows = diaryRows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0], (DiaryRow{today(), "kept through a failed save"}));
+    QCOMPARE(rows[1].date, settingsDate());
 }
 
 void TestEndToEnd::slideshowOpensOnRightClickAndLeavesOnLeftClick()
