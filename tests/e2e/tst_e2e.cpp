@@ -472,6 +472,7 @@ void TestEndToEnd::windowKeepsItsDesignedOuterBoundsAcrossRuns()
         QCOMPARE(rows.size(), 1);
         records << QString::fromLatin1(rows[0].text);
     }
+    qInfo("records: %s", qPrintable(records.join(u' ')));
     QCOMPARE(records[0], QStringLiteral("415x736y304z271j407k203"));
     QCOMPARE(records[1], records[0]);
     QCOMPARE(records[2], records[0]);
