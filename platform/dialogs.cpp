@@ -102,9 +102,19 @@ void ScriptedDialogs::message(const QString& text)
     runAfterBoxHook(before);
 }
 
-QString applicationTitle() { return QApplication::applicationDisplayName(); }
+namespace {
+QString& title()
+{
+    static QString t;
+    return t;
+}
+} // namespace
 
-void setApplicationTitle(const QString& title) { QApplication::setApplicationDisplayName(title); }
+// Kept apart from Qt's application display name, which the window system would append
+// to every window caption.
+QString applicationTitle() { return title(); }
+
+void setApplicationTitle(const QString& t) { title() = t; }
 
 QString errorBoxText(const QString& message)
 {
