@@ -74,10 +74,26 @@ void ProgramRun::key(const QString& keys)
     m_x.key(keys);
 }
 
-void ProgramRun::requestClose()
+void ProgramRun::sendCloseOnce()
 {
     m_x.activate(m_main);
     m_x.key(QStringLiteral("alt+F4"));
+}
+
+void ProgramRun::requestClose()
+{
+    constexpr int Attempts = 5;
+    for (int i = 0; i < Attempts; ++i) {
+        sendCloseOnce();
+        const bool answered = waitUntil(
+            [&] {
+                return !running() || !m_x.findWindows(MainTitle).contains(m_main) ||
+                       !m_x.findWindows(ConfirmTitle).isEmpty() || !m_x.findWindows(ErrorBoxTitle).isEmpty();
+            },
+            3000);
+        if (answered) return;
+        qWarning("the close request was not taken up; sending it again");
+    }
 }
 
 bool ProgramRun::waitForExit(int timeoutMs)

@@ -15,8 +15,8 @@ namespace vistelle::e2e {
 // Titles as extended regular expressions for xdotool.
 inline const QString MainTitle = QStringLiteral("^The Korvo Group 2009 e-Calendar {13}\\[");
 inline const QString ErrorBoxTitle = QStringLiteral("^The Korvo Group 2009 e-Calendar$");
-inline const QString ConfirmTitle = QStringLiteral("^Confirm");
-inline const QString SlideshowTitle = QStringLiteral("^Wallpaper");
+inline const QString ConfirmTitle = QStringLiteral("^Confirm$");
+inline const QString SlideshowTitle = QStringLiteral("^Wallpaper$");
 
 class ProgramRun {
 public:
@@ -34,8 +34,11 @@ public:
     void click(QPoint clientPos, int button = 1, const QString& modifier = {});
     void type(const QString& text);
     void key(const QString& keys);
-    // Asks the main window to close, as the title bar's close button does.
+    // Asks the main window to close, as the title bar's close button does, and repeats the
+    // request when nothing came of it (the program still running, its window still there,
+    // no box shown). sendCloseOnce sends one request and returns at once.
     void requestClose();
+    void sendCloseOnce();
 
     bool waitForExit(int timeoutMs = 60000);
     bool running() const { return m_process.state() != QProcess::NotRunning; }

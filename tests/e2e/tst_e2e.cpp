@@ -72,8 +72,10 @@ private:
     QString work(const QString& name = {}) const { return m_work + (name.isEmpty() ? QString() : u'/' + name); }
     QList<DiaryRow> diaryRows() const;
     WindowId waitForBox(const QString& titleRegex) const;
-    void answerBox(WindowId box, const QString& keys) const;
-    void closeAndExpectCleanExit(ProgramRun& run);
+    // Answers the box with the keys; false when it did not close.
+    bool answerBox(WindowId box, const QString& keys) const;
+    // Closes the program; false with the reason when it did not end cleanly.
+    bool closeCleanly(ProgramRun& run, QString* why);
     void dragPictureOntoItself(ProgramRun& run);
     QByteArray setFileAfterChangingSetTwo(bool save);
 
@@ -83,6 +85,7 @@ private:
     QString m_work;
     QString m_home;
     std::vector<std::unique_ptr<ProgramRun>> m_runs;
+    QString m_why;
 };
 
 void TestEndToEnd::initTestCase()
@@ -145,20 +148,21 @@ QList<DiaryRow> TestEndToEnd::diaryRows() const
 
 WindowId TestEndToEnd::waitForBox(const QString& titleRegex) const { return m_x->waitForWindow(titleRegex, BoxTimeoutMs); }
 
-void TestEndToEnd::answerBox(WindowId box, const QString& keys) const
+bool TestEndToEnd::answerBox(WindowId box, const QString& keys) const
 {
     m_x->activate(box);
     m_x->key(keys);
-    QVERIFY2(waitUntil([&] { return !m_x->findWindows(QStringLiteral(".*")).contains(box); }, BoxTimeoutMs),
-             "the box did not close");
+    return waitUntil([&] { return !m_x->findWindows(QStringLiteral(".*")).contains(box); }, BoxTimeoutMs);
 }
 
-void TestEndToEnd::closeAndExpectCleanExit(ProgramRun& run)
+bool TestEndToEnd::closeCleanly(ProgramRun& run, QString* why)
 {
     run.requestClose();
-    QVERIFY2(run.waitForExit(), "the program did not end after the close request");
-    QVERIFY2(!run.crashed(), qPrintable(run.errorOutput()));
-    QCOMPARE(run.exitCode(), 0);
+    if (!run.waitForExit()) *why = QStringLiteral("the program did not end after the close request");
+    else if (run.crashed() || run.exitCode() != 0)
+        *why = QStringLiteral("the program ended with exit code %1:\n%2").arg(run.exitCode()).arg(run.errorOutput());
+    else return true;
+    return false;
 }
 
 // Shift and a press on the picture start the drag-out; releasing over the picture drops
@@ -186,7 +190,7 @@ void TestEndToEnd::firstRunWritesSetFilesAndOnlyTheSettingsRow()
                  .hasMatch(),
              qPrintable(title));
 
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
     const QList<DiaryRow> rows = diaryRows();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].date, settingsDate());
@@ -219,7 +223,7 @@ void TestEndToEnd::entryStoredByClickingAnotherDateSurvivesRestart()
     first->key(QStringLiteral("Return"));
     first->type(QStringLiteral("bring the card"));
     first->click(map.calendarCell(otherCell.x(), otherCell.y()));
-    closeAndExpectCleanExit(*first);
+    QVERIFY2(closeCleanly(*first, &m_why), qPrintable(m_why));
 
     QList<DiaryRow> rows = diaryRows();
     QCOMPARE(rows.size(), 2);
@@ -235,8 +239,8 @@ void TestEndToEnd::entryStoredByClickingAnotherDateSurvivesRestart()
     second->key(QStringLiteral("Return"));
     const WindowId prompt = waitForBox(ConfirmTitle);
     QVERIFY2(prompt, "the search did not find the stored entry");
-    answerBox(prompt, QStringLiteral("Escape"));
-    closeAndExpectCleanExit(*second);
+    QVERIFY2(answerBox(prompt, QStringLiteral("Escape")), "the box did not close");
+    QVERIFY2(closeCleanly(*second, &m_why), qPrintable(m_why));
 
     rows = diaryRows();
     QCOMPARE(rows.size(), 2);
@@ -250,7 +254,7 @@ void TestEndToEnd::textTypedAndClosedAtOnceIsKept()
     QVERIFY2(run, "the main window did not appear");
     run->click(run->map().dayEditor());
     run->type(QStringLiteral("typed and closed"));
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
 
     const QList<DiaryRow> rows = diaryRows();
     QCOMPARE(rows.size(), 2);
@@ -273,7 +277,7 @@ void TestEndToEnd::searchPromptsForEveryOccurrenceAndStopsOnNo()
     for (int i = 1; i <= 3; ++i) {
         const WindowId prompt = waitForBox(ConfirmTitle);
         QVERIFY2(prompt, qPrintable(QStringLiteral("prompt %1 did not appear").arg(i)));
-        answerBox(prompt, QStringLiteral("alt+y"));
+        QVERIFY2(answerBox(prompt, QStringLiteral("alt+y")), "the box did not close");
     }
     QVERIFY2(!m_x->waitForWindow(ConfirmTitle, 2000), "a fourth prompt appeared");
 
@@ -283,10 +287,10 @@ void TestEndToEnd::searchPromptsForEveryOccurrenceAndStopsOnNo()
     run->key(QStringLiteral("Return"));
     const WindowId prompt = waitForBox(ConfirmTitle);
     QVERIFY2(prompt, "the second search did not prompt");
-    answerBox(prompt, QStringLiteral("Escape"));
+    QVERIFY2(answerBox(prompt, QStringLiteral("Escape")), "the box did not close");
     QVERIFY2(!m_x->waitForWindow(ConfirmTitle, 2000), "the search went on after No");
 
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
     const QList<DiaryRow> rows = diaryRows();
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows.mid(0, 2), entries);
@@ -302,11 +306,11 @@ void TestEndToEnd::unreadableDiaryIsLeftByteForByte()
 
     const WindowId box = waitForBox(ErrorBoxTitle);
     QVERIFY2(box, "no error box titled with the application title");
-    answerBox(box, QStringLiteral("Return"));
+    QVERIFY2(answerBox(box, QStringLiteral("Return")), "the box did not close");
     QVERIFY2(run->waitForMainWindow(), "the main window did not appear after the error");
     run->click(run->map().dayEditor());
     run->type(QStringLiteral("not stored"));
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
 
     QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
     QStringList files = QDir(work()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -328,15 +332,15 @@ void TestEndToEnd::failedSaveAtCloseKeepsTheWindowOpenOnNo()
     run->requestClose();
     const WindowId error = waitForBox(ErrorBoxTitle);
     QVERIFY2(error, "no error box for the failed save");
-    answerBox(error, QStringLiteral("Return"));
+    QVERIFY2(answerBox(error, QStringLiteral("Return")), "the box did not close");
     const WindowId question = waitForBox(ConfirmTitle);
     QVERIFY2(question, "no question whether to close without saving");
-    answerBox(question, QStringLiteral("Escape"));
+    QVERIFY2(answerBox(question, QStringLiteral("Escape")), "the box did not close");
     QVERIFY2(!run->waitForExit(1500), "the program ended after No");
     QVERIFY(m_x->waitForWindow(MainTitle, BoxTimeoutMs));
 
     QVERIFY(QDir(diary).removeRecursively());
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
     const QList<DiaryRow> rows = diaryRows();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], (DiaryRow{today(), "kept through a failed save"}));
@@ -358,7 +362,7 @@ void TestEndToEnd::slideshowOpensOnRightClickAndLeavesOnLeftClick()
     QVERIFY2(m_x->waitForNoWindow(SlideshowTitle, BoxTimeoutMs), "the slideshow stayed");
     QVERIFY2(waitUntil([&] { return m_x->activeWindow() == run->mainWindow(); }, BoxTimeoutMs),
              "the main window did not become active again");
-    closeAndExpectCleanExit(*run);
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
     QCOMPARE(diaryRows().size(), 1);
 }
 
@@ -374,7 +378,7 @@ QByteArray TestEndToEnd::setFileAfterChangingSetTwo(bool save)
     r.requestClose();
     const WindowId question = waitForBox(ConfirmTitle);
     if (!question) return "no save question at close";
-    answerBox(question, save ? QStringLiteral("alt+y") : QStringLiteral("alt+n"));
+    if (!answerBox(question, save ? QStringLiteral("alt+y") : QStringLiteral("alt+n"))) return "the question did not close";
     if (!r.waitForExit() || r.crashed() || r.exitCode() != 0) return "the program did not end cleanly";
     if (m_x->findWindows(ConfirmTitle).size()) return "a second question appeared";
     const QByteArray after = fileBytes(work(QStringLiteral("graphics2.dat")));
@@ -417,14 +421,14 @@ void TestEndToEnd::killsDuringCloseLeaveTheOldOrTheNewDiary()
         QFile::remove(work(QStringLiteral("diary.dat")));
         return QFile::copy(templateDiary, work(QStringLiteral("diary.dat")));
     };
-    // One whole close to learn how long it takes here, from the moment the request is
-    // delivered to the end of the process.
+    // One whole close to learn how long it takes here, from the request to the end of the
+    // process.
     QVERIFY(prepare());
     auto timed = startProgram();
     QVERIFY2(timed, "the main window did not appear");
-    timed->requestClose();
     QElapsedTimer clock;
     clock.start();
+    timed->requestClose();
     QVERIFY(timed->waitForExit());
     QCOMPARE(timed->exitCode(), 0);
     const qint64 closeMs = qMax<qint64>(clock.elapsed(), 50);
@@ -436,7 +440,7 @@ void TestEndToEnd::killsDuringCloseLeaveTheOldOrTheNewDiary()
         QVERIFY(prepare());
         auto run = startProgram();
         QVERIFY2(run, "the main window did not appear");
-        run->requestClose();
+        run->sendCloseOnce();
         QThread::msleep(QRandomGenerator::global()->bounded(int(closeMs)));
         run->kill();
 
@@ -467,7 +471,7 @@ void TestEndToEnd::windowKeepsItsDesignedOuterBoundsAcrossRuns()
     for (int i = 0; i < 3; ++i) {
         ProgramRun* run = startProgram();
         QVERIFY2(run, "the main window did not appear");
-        closeAndExpectCleanExit(*run);
+        QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
         const QList<DiaryRow> rows = diaryRows();
         QCOMPARE(rows.size(), 1);
         records << QString::fromLatin1(rows[0].text);

@@ -183,14 +183,21 @@ WindowId XSession::activeWindow() const
     return xdotool({QStringLiteral("getactivewindow")}).toULongLong();
 }
 
+WindowId XSession::focusWindow() const
+{
+    return xdotool({QStringLiteral("getwindowfocus")}).toULongLong();
+}
+
+// Active for the window manager and holding the keyboard focus: the window manager's own
+// key bindings act on the focused window.
 bool XSession::activate(WindowId window, int timeoutMs) const
 {
     return waitUntil(
         [&] {
-            if (activeWindow() == window) return true;
+            if (activeWindow() == window && focusWindow() == window) return true;
             xdotool({QStringLiteral("windowactivate"), QString::number(window)});
             QThread::msleep(100);
-            return activeWindow() == window;
+            return activeWindow() == window && focusWindow() == window;
         },
         timeoutMs);
 }

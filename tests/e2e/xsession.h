@@ -43,6 +43,7 @@ public:
     // Gives the window the input focus through the window manager and waits for it.
     bool activate(WindowId window, int timeoutMs = 10000) const;
     WindowId activeWindow() const;
+    WindowId focusWindow() const;
     void click(WindowId window, QPoint clientPos, int button = 1, const QString& modifier = {}) const;
     // Presses at from, moves in steps to to and releases there, holding the modifier key.
     void drag(WindowId window, QPoint from, QPoint to, const QString& modifier) const;
