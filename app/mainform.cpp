@@ -175,8 +175,14 @@ void TMainForm::fitOuterSize()
     resize(m_outerSize - frame);
 }
 
-void TMainForm::fitOuterBounds()
+void TMainForm::fitOuterBounds(int triesLeft)
 {
+    // A window manager frames the window a moment after it is shown; until then the
+    // frame is unknown. Fit again once it is known, so that the outer bounds come out
+    // as recorded instead of growing by the frame every run.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty() && triesLeft > 0 && QGuiApplication::platformName() == QLatin1String("xcb"))
+        QTimer::singleShot(50, this, [this, triesLeft] { fitOuterBounds(triesLeft - 1); });
     fitOuterSize();
     if (frameGeometry().topLeft() != m_outerPos) move(m_outerPos);
 }
@@ -198,7 +204,7 @@ void TMainForm::showEvent(QShowEvent* event)
     // The frame is known once the window system has decorated the window.
     // Without a window manager nothing activates a new window: ask for it.
     QTimer::singleShot(0, this, [this] {
-        fitOuterBounds();
+        fitOuterBounds(40);
         activateWindow();
     });
 }

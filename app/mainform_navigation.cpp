@@ -72,11 +72,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == Image) {
-        auto* e = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress) {
+            auto* e = static_cast<QMouseEvent*>(event);
             m_imagePressed = e->button() == Qt::LeftButton;
             guard([&] { ImageMouseDown(e->button(), e->modifiers()); });
         } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* e = static_cast<QMouseEvent*>(event);
             const bool click = m_imagePressed && e->button() == Qt::LeftButton && Image->rect().contains(e->position().toPoint());
             if (e->button() == Qt::LeftButton) m_imagePressed = false;
             if (click) guard([this] { hidePictureClick(); });
