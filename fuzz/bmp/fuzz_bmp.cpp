@@ -1,13 +1,11 @@
 // BMP checks and decoding as the bitmap kind does them, and the stored form.
 #include "core/error.h"
 #include "pictures/bitmapgraphic.h"
-
-#include <QCoreApplication>
+#include "fuzz/fuzzsetup.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // decoder chatter
+    vistelle::fuzzing::setUpQt(argc, argv);
     return 0;
 }
 

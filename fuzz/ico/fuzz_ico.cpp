@@ -2,13 +2,11 @@
 #include "core/error.h"
 #include "pictures/icongraphic.h"
 #include "pictures/picture.h"
-
-#include <QCoreApplication>
+#include "fuzz/fuzzsetup.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // decoder chatter
+    vistelle::fuzzing::setUpQt(argc, argv);
     return 0;
 }
 

@@ -4,15 +4,13 @@
 #include "pictures/setfilereader.h"
 #include "pictures/setfilewriter.h"
 #include "pictures/tlmdgraphiclist.h"
-
-#include <QCoreApplication>
+#include "fuzz/fuzzsetup.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // decoder chatter
+    vistelle::fuzzing::setUpQt(argc, argv);
     return 0;
 }
 

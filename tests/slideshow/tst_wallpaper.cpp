@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/random.h"
 #include "slideshow/wallpaper.h"
+#include "tests/pictures/fixtures.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -87,17 +88,6 @@ public:
     int seeds = 0;
     std::mt19937 engine{20090304};
 };
-
-QImage quadrants(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    QPainter p(&img);
-    p.fillRect(0, 0, w / 2, h / 2, Qt::red);
-    p.fillRect(w / 2, 0, w - w / 2, h / 2, Qt::green);
-    p.fillRect(0, h / 2, w / 2, h - h / 2, Qt::blue);
-    p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, Qt::white);
-    return img;
-}
 
 double chiSquare(const QList<int>& counts) // against equal expectation
 {
@@ -185,7 +175,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         if (stretched) window->itemStretched->trigger();
         QCOMPARE(window->wpImage->fitMode(), stretched ? FitMode::Stretched : FitMode::Proportional);
-        window->wpImage->setPicture(Picture::fromImage(quadrants(picture.width(), picture.height())));
+        window->wpImage->setPicture(Picture::fromImage(fixtures::quadrants(picture.width(), picture.height())));
         QCOMPARE(window->wpImage->pictureRect(), expected);
         QCOMPARE(pictureTargetRect(picture, window->wpImage->size(), window->wpImage->fitMode()), expected);
 
