@@ -42,8 +42,10 @@ void DayEntries::storeEvent()
 void DayEntries::appendEvent()
 {
     const QString text = m_editor.text();
-    if (!text.isEmpty()) m_table.AppendRecord({Variant::fromDateTime(currentDate), Variant(encodeStoredText(text))});
+    if (text.isEmpty()) return getCurrentDate();
+    m_table.AppendRecord({Variant::fromDateTime(currentDate), Variant(encodeStoredText(text))});
     getCurrentDate();
+    if (tableChanged) tableChanged();
 }
 
 void DayEntries::updateEvent()
@@ -53,6 +55,7 @@ void DayEntries::updateEvent()
     if (!text.isEmpty()) m_table.SetFieldValue(Event, Variant(encodeStoredText(text)));
     else m_table.Delete();
     getCurrentDate();
+    if (tableChanged) tableChanged();
 }
 
 void DayEntries::TodayChange()

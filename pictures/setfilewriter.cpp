@@ -5,7 +5,7 @@
 #include "pictures/setfile_format.h"
 #include "pictures/tlmdgraphiclist.h"
 
-#include <QSaveFile>
+#include "core/savefile.h"
 
 #include <algorithm>
 #include <QtEndian>
@@ -149,12 +149,7 @@ QByteArray setFileBytes(const TLMDGraphicList& list)
 void writeSetFile(const TLMDGraphicList& list, const QString& fileName)
 {
     const QByteArray bytes = setFileBytes(list);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) raise(fmt(QStringLiteral("Cannot create file %s"), fileName));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        file.cancelWriting();
-        raise(fmt(QStringLiteral("Cannot create file %s"), fileName));
-    }
+    if (!writeFileWhole(fileName, bytes)) raise(fmt(QStringLiteral("Cannot create file %s"), fileName));
 }
 
 } // namespace vistelle

@@ -3,11 +3,11 @@
 #include "diary/engine/rowcomparer.h"
 #include "diary/engine/tablewriter.h"
 #include "diary/engine/volgablobstream.h"
+#include "core/savefile.h"
 #include "core/error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace vistelle {
 
@@ -450,12 +450,14 @@ void TVolgaDataset::SaveToFile(const QString& fileName)
         QFile::remove(backup);
         QFile::copy(fileName, backup);
     }
+    if (!writeFileWhole(fileName, saveImage())) raise(fmt("Cannot create file %s", fileName));
+}
+
+QByteArray TVolgaDataset::saveImage()
+{
     QByteArray image;
-    TableWriter(*m_cursor, progressCallback()).write(image);
-    // The whole image goes to a temporary file that replaces the old one only when complete.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit())
-        raise(fmt("Cannot create file %s", fileName));
+    if (m_cursor) TableWriter(*m_cursor, progressCallback()).write(image);
+    return image;
 }
 
 } // namespace vistelle

@@ -64,6 +64,8 @@ public:
 
     // Writes the row store to the file; pending changes are not written. "Cannot create file %s".
     void SaveToFile(const QString& fileName);
+    // The bytes SaveToFile writes: the row store as it stands.
+    QByteArray saveImage();
 
     TDatasetField* FindField(const QString& name) const;
     TDatasetField& FieldByName(const QString& name) const; // "Field '%s' not found"
