@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Checks the desktop integration.
-#   check-install.sh install BUILD_DIR APP_ID
-#       `cmake --install` into a scratch root: every file in place, the desktop entry and
-#       the metainfo valid, the launcher creates ~/Vistelle and starts the program there.
-#   check-install.sh deb BUILD_DIR APP_ID
+#   check-install.sh install BUILD_DIR APP_ID MODULE_FROM_BIN
+#       `cmake --install` into a scratch root: every file in place (the printing module
+#       where the program looks for it: MODULE_FROM_BIN relative to its folder), the desktop
+#       entry and the metainfo valid, the launcher creates ~/Vistelle and starts the program there.
+#   check-install.sh deb BUILD_DIR APP_ID MODULE_FROM_BIN
 #       `cpack -G DEB`: the dependencies are declared and present on this machine; the
 #       package unpacked into a scratch root passes the same checks.
 # Exits 77 (skipped) when a tool it needs is missing.
 set -euo pipefail
-mode=$1 build=$2 id=$3
+mode=$1 build=$2 id=$3 module_from_bin=$4
 scratch=$(mktemp -d)
 pid=
 cleanup() {
@@ -41,9 +42,13 @@ check_tree() {
   else
     echo "note: appstreamcli not installed, metainfo not validated"
   fi
+  local module=$root/usr/bin/$module_from_bin/vistelle-print.so
+  [[ -f $module ]] || fail "the printing module is not in usr/bin/$module_from_bin"
   local missing
-  missing=$(ldd "$root/usr/bin/vistelle" "$root/usr/bin/vistelle-metafile" | grep 'not found' || true)
+  missing=$(ldd "$root/usr/bin/vistelle" "$root/usr/bin/vistelle-metafile" "$module" | grep 'not found' || true)
   [[ -z $missing ]] || fail "libraries not found: $missing"
+  # The printer service's library is loaded with the module, on the first print.
+  ! ldd "$root/usr/bin/vistelle" | grep -q libcups || fail "the program itself links the printer service's library"
 }
 
 # The launcher creates ~/Vistelle and starts the program in it: the first start writes

@@ -2,10 +2,11 @@
 
 #include "core/error.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QPainter>
-#include <QPrintDialog>
-#include <cups/cups.h>
+#include <QFileInfo>
+#include <QLibrary>
+#include <memory>
 
 namespace vistelle {
 
@@ -13,69 +14,62 @@ namespace {
 
 PrintService* installed = nullptr;
 
-// a × b ÷ c rounded to the nearest integer (halves up), exact for any page size.
-int mulDivRound(qint64 a, qint64 b, qint64 c) { return int((2 * a * b + c) / (2 * c)); }
+// The system's printers through the module, loaded at the first need and kept.
+class ModulePrintService : public PrintService {
+public:
+    bool choosePrinter(QWidget* parent) override { return module().choosePrinter(parent); }
 
-// Why a job could not start: a file the user chose that cannot be written is named as
-// such; everything else is the printer service's business.
-QString jobFailureMessage(const QPrinter& printer)
-{
-    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return fmt(QStringLiteral("Cannot create file %s"), QDir::toNativeSeparators(printer.outputFileName()));
-    return printerServiceMessage();
-}
+    void printPage(const QImage& page) override
+    {
+        const QString failure = module().printPage(page);
+        if (!failure.isEmpty()) raise(failure);
+    }
+
+private:
+    PrintModule& module()
+    {
+        if (!m_module) m_module.reset(loadPrintModule(findModule()));
+        return *m_module;
+    }
+
+    static QString findModule()
+    {
+        const QStringList candidates = printModuleCandidates(QCoreApplication::applicationDirPath());
+        for (const QString& path : candidates) {
+            if (QFileInfo::exists(path)) return path;
+        }
+        return candidates.first();
+    }
+
+    std::unique_ptr<PrintModule> m_module;
+};
 
 } // namespace
 
 PrintService& printService()
 {
-    static SystemPrintService system;
+    static ModulePrintService system;
     return installed ? *installed : system;
 }
 
 void setPrintService(PrintService* service) { installed = service; }
 
-QSize pageFit(QSize image, QSize printable)
+QStringList printModuleCandidates(const QString& programFolder)
 {
-    const int w = image.width(), h = image.height();
-    const int pw = printable.width(), ph = printable.height();
-    if (w <= 0 || h <= 0 || pw <= 0 || ph <= 0) return {};
-    const int width = mulDivRound(w, ph, h);
-    if (width < pw) return {width, ph};
-    return {pw, mulDivRound(h, pw, w)};
+    const QDir dir(programFolder);
+    return {dir.filePath(QLatin1String(PrintModuleFile)),
+            QDir::cleanPath(dir.filePath(QStringLiteral(VISTELLE_PRINT_MODULE_FROM_BIN "/") + QLatin1String(PrintModuleFile)))};
 }
 
-QString printerServiceMessage()
+PrintModule* loadPrintModule(const QString& path)
 {
-    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-        cupsFreeDests(1, dest);
-        return QStringLiteral("The printer is not available");
-    }
-    const QString cups = QString::fromUtf8(cupsLastErrorString()).trimmed();
-    return cups.isEmpty() ? QStringLiteral("No printer is installed") : cups;
+    // The module stays loaded for the rest of the run, also when the QLibrary goes.
+    QLibrary library(path);
+    using Create = PrintModule* (*)();
+    auto create = reinterpret_cast<Create>(library.resolve(PrintModuleEntry));
+    PrintModule* module = create ? create() : nullptr;
+    if (!module) raise(QStringLiteral("Printing is not available: ") + library.errorString());
+    return module;
 }
-
-QRect printOnePage(QPrinter& printer, const QImage& page)
-{
-    QPainter painter;
-    if (!painter.begin(&printer)) raise(jobFailureMessage(printer));
-    // The painter's origin is the printable area's top-left; its size is the device's.
-    const QRect target(QPoint(0, 0), pageFit(page.size(), QSize(printer.width(), printer.height())));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!target.isEmpty()) painter.drawImage(target, page);
-    if (!painter.end()) raise(jobFailureMessage(printer));
-    return target;
-}
-
-SystemPrintService::SystemPrintService() : m_printer(QPrinter::HighResolution) {}
-
-bool SystemPrintService::choosePrinter(QWidget* parent)
-{
-    QPrintDialog dialog(&m_printer, parent);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    return dialog.exec() == QDialog::Accepted;
-}
-
-void SystemPrintService::printPage(const QImage& page) { m_lastDrawn = printOnePage(m_printer, page); }
 
 } // namespace vistelle

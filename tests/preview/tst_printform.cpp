@@ -7,7 +7,7 @@
 #include "pictures/builtinpictures.h"
 #include "pictures/pictureview.h"
 #include "platform/dialogs.h"
-#include "platform/printing.h"
+#include "platform/systemprint/systemprinting.h"
 #include "preview/pagegrid.h"
 #include "preview/printform.h"
 

@@ -1,8 +1,9 @@
 // The printing service: the page fit, a job at printer resolution, the messages of jobs
-// that cannot start, and the print dialog's two answers.
+// that cannot start, the print dialog's two answers, and the printing module that the
+// program loads on the first print.
 
 #include "core/error.h"
-#include "platform/printing.h"
+#include "platform/systemprint/systemprinting.h"
 
 #include <QFile>
 #include <QPrintDialog>
@@ -128,6 +129,29 @@ private slots:
         SystemPrintService service;
         answerPrintDialog(&parent, true);
         QVERIFY(service.choosePrinter(&parent));
+    }
+
+    void programLooksBesideItselfThenInItsInstallFolder()
+    {
+        QCOMPARE(printModuleCandidates("/opt/v/bin"),
+                 QStringList({"/opt/v/bin/vistelle-print.so",
+                              QDir::cleanPath("/opt/v/bin/" PRINT_MODULE_FROM_BIN "/vistelle-print.so")}));
+    }
+
+    void moduleBesideTheProgramServesTheSystemPrinters()
+    {
+        std::unique_ptr<PrintModule> module(loadPrintModule(printModuleCandidates(PRINT_MODULE_FOLDER).first()));
+        QWidget parent;
+        answerPrintDialog(&parent, false);
+        QVERIFY(!module->choosePrinter(&parent));
+        // A failed job comes back as its message: here the service's, as no printer is chosen.
+        if (QPrinterInfo::availablePrinterNames().isEmpty()) QCOMPARE(module->printPage(testPage()), printerServiceMessage());
+    }
+
+    void missingModuleIsReported()
+    {
+        const QString message = failureOf([] { loadPrintModule("/nonexistent/vistelle-print.so"); });
+        QVERIFY2(message.startsWith("Printing is not available: "), qPrintable(message));
     }
 
 };
