@@ -9,6 +9,7 @@
 #include "app/splitterpanel.h"
 #include "app/weblinklabel.h"
 #include "diary/dayeditor.h"
+#include "pictures/builtinpictures.h"
 #include "pictures/pictureview.h"
 
 #include <QCheckBox>
@@ -57,7 +58,8 @@ RepeatButton* stepButton(QWidget* parent, const char* name, bool next)
 {
     RepeatButton* b = make<RepeatButton>(parent, name);
     b->setFixedSize(50, 19);
-    b->setIcon(QIcon(next ? QStringLiteral(":/builtin/arrowRight.png") : QStringLiteral(":/builtin/arrowLeft.png")));
+    b->setIcon(QIcon(QPixmap::fromImage(
+        builtinPng(next ? QStringLiteral(":/builtin/arrowRight.png") : QStringLiteral(":/builtin/arrowLeft.png")))));
     b->setIconSize(QSize(24, 24));
     b->setCursor(Qt::PointingHandCursor);
     b->setToolTip(QStringLiteral("Click and hold for fast scroll"));
@@ -299,10 +301,10 @@ void TMainForm::buildBottomBar()
     place(btnSearch, 180, 5, 50, 19);
 
     LogoA = make<QLabel>(this, "LogoA");
-    LogoA->setPixmap(QPixmap(QStringLiteral(":/builtin/logoA.png")));
+    LogoA->setPixmap(QPixmap::fromImage(builtinPng(QStringLiteral(":/builtin/logoA.png"))));
     LogoA->hide();
     LogoB = make<QLabel>(this, "LogoB");
-    LogoB->setPixmap(QPixmap(QStringLiteral(":/builtin/logoB.png")));
+    LogoB->setPixmap(QPixmap::fromImage(builtinPng(QStringLiteral(":/builtin/logoB.png"))));
     LogoB->hide();
     LogoAB = make<QLabel>(WebLinkPanel, "LogoAB");
     LogoAB->setPixmap(LogoA->pixmap());

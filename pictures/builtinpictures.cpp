@@ -4,7 +4,9 @@
 #include "pictures/jpeggraphic.h"
 #include "pictures/tlmdgraphiclist.h"
 
-#include <QFile>
+#include <QBuffer>
+#include <QImageReader>
+#include <QResource>
 
 #include <array>
 #include <map>
@@ -24,15 +26,14 @@ constexpr std::array<const char*, 12> kItemNames = {"janpic", "febpic", "marpic"
 constexpr std::array<quint16, 4> kLeft = {514, 542, 570, 595};
 constexpr quint16 kTop = 301;
 
-// Each built-in picture is read and parsed once; all items showing it share it.
+// Each built-in picture is parsed once; all items showing it share it. Its bytes stay
+// where the program holds them: only the pages a decoder reads are ever loaded.
 GraphicPtr builtinGraphic(const QString& path)
 {
     static std::map<QString, GraphicPtr> loaded;
     auto it = loaded.find(path);
     if (it != loaded.end()) return it->second;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) raise(fmt(QStringLiteral("Cannot open file %s"), path));
-    GraphicPtr graphic = std::make_shared<JpegGraphic>(file.readAll());
+    GraphicPtr graphic = std::make_shared<JpegGraphic>(builtinBytes(path));
     loaded.emplace(path, graphic);
     return graphic;
 }
@@ -44,6 +45,33 @@ QString picturePath(int set, int month)
 }
 
 } // namespace
+
+QByteArray builtinBytes(const QString& path)
+{
+    initBuiltinPictures();
+    const QResource resource(path);
+    if (!resource.isValid()) raise(fmt(QStringLiteral("Cannot open file %s"), path));
+    if (resource.compressionAlgorithm() != QResource::NoCompression) return resource.uncompressedData();
+    // Registered resources stay for the whole run, so the bytes are not copied.
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size());
+}
+
+QImage builtinPng(const QString& path)
+{
+    QByteArray bytes;
+    try {
+        bytes = builtinBytes(path);
+    } catch (const Error&) {
+        return {};
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // With the format named and no guessing, Qt's own PNG reader is used at once instead
+    // of every image plugin being loaded and asked first.
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
 
 void initBuiltinPictures()
 {
