@@ -1,6 +1,7 @@
 // Vistelle: a picture-calendar diary. Takes no arguments; works in the current folder.
 
 #include "app/mainform.h"
+#include "app/startup.h"
 #include "core/regional.h"
 #include "platform/dialogs.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
+    vistelle::prepareEnvironment();
     QApplication app(argc, argv);
     vistelle::setApplicationTitle(QStringLiteral("Vistelle"));
     vistelle::setRegional(vistelle::RegionalSettings::fromSystem());
