@@ -5,8 +5,8 @@ namespace vistelle {
 
 // Without a session bus (no address given, no bus socket in the runtime folder), Qt's
 // accessibility bridge would make the D-Bus library launch one through a helper program
-// at start-up, only to find nobody on it. An empty bus address makes the library give up
-// at once; with a bus, nothing changes.
+// at start-up, only to find nobody on it. The address "disabled:" makes the library give
+// up at once; with a bus, nothing changes.
 void prepareEnvironment();
 
 } // namespace vistelle

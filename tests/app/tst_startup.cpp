@@ -13,26 +13,29 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void busAddressIsEmptiedOnlyWithoutABus_data()
+    void busAddressIsDisabledOnlyWithoutABus_data()
     {
-        QTest::addColumn<bool>("addressSet");
+        // "unset" stands for a variable that is not set at all.
+        QTest::addColumn<QByteArray>("address");
         QTest::addColumn<bool>("socketPresent");
-        QTest::addColumn<QByteArray>("expected"); // "unset" when the variable stays unset
-        QTest::newRow("address given") << true << false << QByteArray("unix:path=/run/user/1000/bus");
-        QTest::newRow("socket in the runtime folder") << false << true << QByteArray("unset");
-        QTest::newRow("no bus") << false << false << QByteArray("");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("address given") << QByteArray("unix:path=/run/user/1000/bus") << false
+                                       << QByteArray("unix:path=/run/user/1000/bus");
+        QTest::newRow("socket in the runtime folder") << QByteArray("unset") << true << QByteArray("unset");
+        QTest::newRow("no bus") << QByteArray("unset") << false << QByteArray("disabled:");
+        QTest::newRow("empty address, no bus") << QByteArray("") << false << QByteArray("disabled:");
     }
 
-    void busAddressIsEmptiedOnlyWithoutABus()
+    void busAddressIsDisabledOnlyWithoutABus()
     {
-        QFETCH(bool, addressSet);
+        QFETCH(QByteArray, address);
         QFETCH(bool, socketPresent);
         QFETCH(QByteArray, expected);
         QTemporaryDir runtime;
         if (socketPresent) QVERIFY(QFile(runtime.filePath("bus")).open(QIODevice::WriteOnly));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        if (addressSet) qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus");
-        else qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        if (address == "unset") qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        else qputenv("DBUS_SESSION_BUS_ADDRESS", address);
 
         prepareEnvironment();
         QCOMPARE(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") ? qgetenv("DBUS_SESSION_BUS_ADDRESS") : "unset",
