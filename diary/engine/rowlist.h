@@ -1,19 +1,24 @@
 #pragma once
-// The rows of a store in stored order, kept in large fixed-size chunks: a row never moves once
-// added (the view holds references to rows), and adding one seldom allocates.
+// The rows of a store in stored order, kept in large chunks: a row never moves once added
+// (the view holds references to rows), and adding one seldom allocates. The first rows
+// live in a chunk of ordinary memory; a store that grows beyond it goes on in chunks of
+// one huge page each, which the kernel provides at a fraction of the cost of the 512
+// small pages they stand for (a large diary is read at start-up).
 
+#include "core/wholefile.h"
 #include "diary/engine/volgarow.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <new>
-#include <memory>
 #include <vector>
 
 namespace vistelle {
 
 class RowList {
 public:
-    static constexpr size_t ChunkSize = 4096;
+    static constexpr size_t FirstChunkRows = 4096;
+    static constexpr size_t HugeChunkRows = size_t(HugePageSize) / sizeof(TVolgaRow);
 
     RowList() = default;
     ~RowList() { clear(); }
@@ -23,7 +28,7 @@ public:
     // Constructs the row in place at the end.
     template <typename... Args> TVolgaRow& emplace_back(Args&&... args)
     {
-        if (m_size % ChunkSize == 0) m_chunks.push_back(std::unique_ptr<Chunk>(new Chunk)); // left uninitialised
+        if (m_size == m_capacity) addChunk(); // left uninitialised
         TVolgaRow* row = new (slot(m_size)) TVolgaRow(std::forward<Args>(args)...);
         ++m_size;
         return *row;
@@ -33,7 +38,9 @@ public:
     {
         for (size_t i = 0; i < m_size; ++i) (*this)[i].~TVolgaRow();
         m_size = 0;
+        for (std::byte* chunk : m_chunks) std::free(chunk);
         m_chunks.clear();
+        m_capacity = 0;
     }
 
     size_t size() const { return m_size; }
@@ -58,13 +65,32 @@ public:
     Iterator<const RowList, const TVolgaRow> end() const { return {this, m_size}; }
 
 private:
-    struct Chunk {
-        alignas(TVolgaRow) std::byte bytes[ChunkSize * sizeof(TVolgaRow)];
-    };
-    std::byte* slot(size_t i) const { return m_chunks[i / ChunkSize]->bytes + (i % ChunkSize) * sizeof(TVolgaRow); }
+    static_assert(alignof(TVolgaRow) <= alignof(std::max_align_t));
 
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    void addChunk()
+    {
+        std::byte* chunk = nullptr;
+        if (m_chunks.empty()) {
+            chunk = static_cast<std::byte*>(std::malloc(FirstChunkRows * sizeof(TVolgaRow)));
+        } else {
+            chunk = static_cast<std::byte*>(std::aligned_alloc(size_t(HugePageSize), size_t(HugePageSize)));
+            if (chunk) adviseHugePages(chunk, HugePageSize);
+        }
+        if (!chunk) throw std::bad_alloc();
+        m_chunks.push_back(chunk);
+        m_capacity += m_chunks.size() == 1 ? FirstChunkRows : HugeChunkRows;
+    }
+
+    std::byte* slot(size_t i) const
+    {
+        if (i < FirstChunkRows) return m_chunks[0] + i * sizeof(TVolgaRow);
+        const size_t j = i - FirstChunkRows;
+        return m_chunks[1 + j / HugeChunkRows] + (j % HugeChunkRows) * sizeof(TVolgaRow);
+    }
+
+    std::vector<std::byte*> m_chunks;
     size_t m_size = 0;
+    size_t m_capacity = 0;
 };
 
 } // namespace vistelle

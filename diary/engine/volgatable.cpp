@@ -2,6 +2,7 @@
 #include "diary/engine/tablereader.h"
 #include "diary/engine/tablewriter.h"
 #include "core/error.h"
+#include "core/wholefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ QByteArray TVolgaTable::readTableFile() const
     if (!QFileInfo::exists(m_tableName)) raise(fmt("Error opening file %s", m_tableName));
     QFile file(m_tableName);
     if (!file.open(QIODevice::ReadOnly)) raise(fmt("Cannot open file %s", m_tableName));
-    QByteArray data = file.readAll();
+    QByteArray data = readWholeFile(file);
     if (file.error() != QFileDevice::NoError) raise(fmt("Cannot open file %s", m_tableName));
     return data;
 }

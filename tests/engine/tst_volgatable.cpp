@@ -1,6 +1,7 @@
 // The table engine in memory: row statuses, implicit post, navigation, search and every refusal.
 
 #include "enginetestutil.h"
+#include "core/wholefile.h"
 #include "diary/engine/fieldvalue.h"
 
 #include <QTest>
@@ -500,6 +501,29 @@ private slots:
         QCOMPARE(errorOf([] { Variant("abc").toInt(); }), QString("'abc' is not a valid integer value"));
         QCOMPARE(errorOf([] { Variant::fromDateTime(1e300).toBytes(); }), QString("1e+300 is not a valid date value"));
         QCOMPARE(errorOf([] { Variant("32/01/2009").toDateTime(); }), QString("'32/01/2009' is not a valid date"));
+    }
+
+    void largeDiaryKeepsEveryRowAcrossTheRowChunks()
+    {
+        // Past the first chunk and one whole huge-page chunk, in a file read on huge pages.
+        const int rows = int(RowList::FirstChunkRows + RowList::HugeChunkRows) + 3;
+        auto text = [](int i) { return QByteArray::number(i).rightJustified(180, '.'); };
+        TVolgaTable table;
+        createDiary(table, path());
+        for (int i = 0; i < rows; ++i) table.AppendRecord({day(2000, 1, 1).toDateTime() + i, text(i)});
+        table.SaveToFile(path());
+        const QByteArray saved = readFile(path());
+        QVERIFY(saved.size() > 2 * HugePageSize);
+        table.Close();
+        table.Open();
+
+        QCOMPARE(table.RecordCount(), rows);
+        for (int i : {0, int(RowList::FirstChunkRows) - 1, int(RowList::FirstChunkRows), rows - 4, rows - 1}) {
+            QVERIFY(table.Locate("date", Variant::fromDateTime(day(2000, 1, 1).toDateTime() + i)));
+            QCOMPARE(event(table), text(i));
+        }
+        table.SaveToFile(path("copy.dat"));
+        QVERIFY(readFile(path("copy.dat")) == saved);
     }
 
     void storedDateConversion()

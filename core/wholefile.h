@@ -1,0 +1,23 @@
+#pragma once
+// Reading a file whole into one array.
+
+#include <QByteArray>
+
+class QFile;
+
+namespace vistelle {
+
+// Reads everything from the current position of an open file to its end; check the
+// file's error() afterwards. An array of megabytes is laid on huge pages where the system
+// offers them: a fresh page costs the kernel far more than copying it, and a 2 MB page
+// stands for 512 small ones. Memory use stays the same.
+QByteArray readWholeFile(QFile& file);
+
+// Asks for huge pages for the whole 2 MB pages inside [data, data + size), before they
+// are first touched. Does nothing where the system has none.
+void adviseHugePages(void* data, qsizetype size);
+
+// The size of a huge page where they are used (2 MB).
+inline constexpr qsizetype HugePageSize = qsizetype(2) << 20;
+
+} // namespace vistelle
