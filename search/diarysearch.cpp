@@ -1,4 +1,5 @@
 #include "search/diarysearch.h"
+#include "search/entrysearch.h"
 
 #include "calendar/qelcalendar.h"
 #include "core/error.h"
@@ -30,23 +31,19 @@ bool jumpToDate(SearchHost& host, const QString& text)
     }
 }
 
-// Shows every occurrence of the needle in the current row; false when the user stops.
-bool showOccurrences(SearchHost& host, const QString& needle)
+// Shows every occurrence in the current row, the first at `first`; false when the user stops.
+bool showOccurrences(SearchHost& host, const EntrySearch& search, qsizetype first)
 {
     const TDateTime date = host.table.GetFieldValue(Date).toDateTime();
-    const QString entry = decodeStoredText(host.table.GetFieldValue(Event).toBytes());
-    QString haystack = foldLower(entry);
-    qsizetype offset = 0;
-    while (needle.size() <= haystack.size() && haystack.contains(needle)) {
-        const qsizetype p = haystack.indexOf(needle) + 1;
+    const QByteArray stored = host.table.GetFieldValue(Event).toBytes();
+    const QString entry = decodeStoredText(stored);
+    // Occurrences do not overlap: the next is looked for behind the last character of this one.
+    for (qsizetype at = first; at >= 0; at = search.indexIn(stored, at + search.needleLength())) {
         host.calendar.SetSelectedDate(date);
         host.editor.loadText(entry);
-        host.editor.selectRange(int(offset + p - 1), int(needle.size()));
+        host.editor.selectRange(int(at), int(search.needleLength()));
         host.setMonthPicture();
         if (!dialogs().confirm(QStringLiteral("Continue Searching?"))) return false;
-        const qsizetype k = p + needle.size() - 1;
-        haystack = haystack.mid(k);
-        offset += k;
     }
     return true;
 }
@@ -58,9 +55,13 @@ void searchText(SearchHost& host, const QString& text)
     try {
         table.setIndexFieldNames(Date);
         table.First();
-        const QString needle = foldLower(text);
+        const EntrySearch search(foldLower(text));
         while (!table.Eof()) {
-            if (table.GetFieldValue(Date).toDateTime() != host.settingsDate && !showOccurrences(host, needle)) break;
+            // Each entry is looked at where it lies; only a row with an occurrence is read out.
+            const qsizetype first = search.indexIn(table.peekBytes(Event));
+            if (first >= 0 && table.GetFieldValue(Date).toDateTime() != host.settingsDate
+                && !showOccurrences(host, search, first))
+                break;
             table.Next();
         }
     } catch (...) {

@@ -76,9 +76,15 @@ int RowComparer::compareText(const char* a, qsizetype na, const char* b, qsizety
     return sign(na, nb);
 }
 
+// A view already in strictly ascending order is left as it is: the quicksort would not
+// move a single row of it (it only swaps rows that compare out of order, or equal).
+// A diary is stored in date order, so this spares a full sort at every text search.
 void RowComparer::sort(std::vector<TVolgaRow*>& view) const
 {
-    if (view.size() > 1) quickSort(view, 0, qsizetype(view.size()) - 1);
+    if (view.size() < 2) return;
+    bool ordered = true;
+    for (size_t i = 1; i < view.size() && ordered; ++i) ordered = compare(view[i - 1]->image, view[i]->image) < 0;
+    if (!ordered) quickSort(view, 0, qsizetype(view.size()) - 1);
 }
 
 // The bounds checks on I and J only matter for comparisons that are not a total order

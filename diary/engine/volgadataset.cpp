@@ -349,6 +349,16 @@ Variant TVolgaDataset::GetFieldValue(const QString& name) const
     return fieldvalue::read(m_record, f);
 }
 
+QByteArrayView TVolgaDataset::peekBytes(const QString& name) const
+{
+    checkActive();
+    const TVolgaField& f = descriptorOf(FieldByName(name));
+    Q_ASSERT(isVariable(f.type));
+    const QByteArray& bytes = m_record.reference(f);
+    if (f.type == EngineType::String) return QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), qMax<int>(f.size, 0)));
+    return bytes;
+}
+
 // ---- search ----
 
 bool TVolgaDataset::Locate(const QString& keyFields, const Variant& keyValues, TLocateOptions options)

@@ -7,6 +7,7 @@
 #include "diary/engine/variant.h"
 #include "diary/engine/volgacursor.h"
 
+#include <QByteArrayView>
 #include <QFlags>
 #include <QString>
 #include <array>
@@ -48,6 +49,10 @@ public:
     void Delete();
     void SetFieldValue(const QString& field, const Variant& value);
     Variant GetFieldValue(const QString& field) const;
+    // The bytes of a String or BLOB-family field of the current record where they lie,
+    // without a copy: valid until the current record changes. GetFieldValue gives the same
+    // bytes (a String cut at its declared size).
+    QByteArrayView peekBytes(const QString& field) const;
     void First();
     void Next();
     bool Eof() const { return m_eof; }

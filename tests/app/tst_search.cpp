@@ -4,6 +4,7 @@
 #include "mainformfixture.h"
 
 #include <QLineEdit>
+#include <algorithm>
 #include <QPushButton>
 
 using namespace vistelle;
@@ -161,6 +162,33 @@ private slots:
         QVERIFY(fx->boxes.log.contains("error: Cannot perform this operation on a closed dataset."));
         QVERIFY(!form->diary.ReadOnly());
         QCOMPARE(form->diary.IndexFieldNames(), QString());
+    }
+
+    void hitsInAMixedDiaryAreThoseOfAPlainSearch()
+    {
+        // Entries in ASCII, Windows-1252 and UTF-8, stored out of date order; the Kelvin
+        // sign folds to an ASCII k, so "KO" meets it in a UTF-8 entry.
+        const QStringList texts = {"Korvo office", "k\u00f6ko, KO", "\u212ao and ko", "caf\u00e9 kO\r\nko",
+                                   "\u0416ko\U0001F600Ko", "nothing here", "kkoo", "\u00c9KO\u20ac"};
+        QList<Row> rows;
+        for (int i = 0; i < 24; ++i) rows << Row{encodeDate(2009, 1, 1) + (i * 7) % 24, texts[i % texts.size()]};
+        writeDiary(rows);
+        auto form = fx->start();
+        const QList<Hit> hits = search(*form, "KO", QList<bool>(100, true));
+
+        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.date < b.date; });
+        QList<Hit> expected;
+        for (const Row& row : rows) {
+            const QString entry = decodeStoredText(encodeStoredText(row.event));
+            QString folded = entry;
+            for (QChar& c : folded)
+                if (!c.isSurrogate()) c = c.toLower();
+            for (qsizetype at = folded.indexOf("ko"); at >= 0; at = folded.indexOf("ko", at + 2))
+                expected << Hit{row.date, int(at), 2, entry};
+        }
+        QCOMPARE(expected.size(), 33);
+        QCOMPARE(hits, expected);
+        expectIdle(*form);
     }
 
     void emptyBoxOnlyStores()
