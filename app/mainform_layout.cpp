@@ -64,7 +64,6 @@ RepeatButton* stepButton(QWidget* parent, const char* name, bool next)
     b->setCursor(Qt::PointingHandCursor);
     b->setToolTip(QStringLiteral("Click and hold for fast scroll"));
     b->setFocusPolicy(Qt::NoFocus);
-    b->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
     return b;
 }
 

@@ -47,6 +47,34 @@ private slots:
     void init() { fx = std::make_unique<MainFormFixture>(); }
     void cleanup() { fx.reset(); }
 
+    void stepButtonsLookAsStyledFlatBlackButtonsInEveryState()
+    {
+        // What a style sheet of no border on black draws, in every state of the button.
+        auto form = fx->start();
+        RepeatButton* b = form->btnNextMonth;
+        QToolButton styled;
+        styled.setAutoRaise(true);
+        styled.setFixedSize(b->size());
+        styled.setIcon(b->icon());
+        styled.setIconSize(b->iconSize());
+        styled.setStyleSheet("QToolButton { border: none; background: black; }");
+        auto image = [](QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        auto same = [&] { return image(*b) == image(styled); };
+        QVERIFY(same());
+        b->setAttribute(Qt::WA_UnderMouse);
+        styled.setAttribute(Qt::WA_UnderMouse);
+        QVERIFY(same());
+        b->setDown(true);
+        styled.setDown(true);
+        QVERIFY(same());
+        b->setDown(false);
+        b->setAttribute(Qt::WA_UnderMouse, false);
+        b->setEnabled(false);
+        styled.setEnabled(false);
+        QVERIFY(same());
+        b->setEnabled(true);
+    }
+
     void designSizeLaysOutFrameBarsAndBottomBar()
     {
         auto form = fx->start();
