@@ -7,7 +7,9 @@
 //          it, so every pixel the program puts on the screen counts, however drawn);
 //   mapped: the time from exec to the mapping of the first top-level window;
 //   PSS: the proportional set size of the process once settled (/proc/PID/smaps_rollup),
-//        with its anonymous part and the RSS beside it.
+//        with its anonymous part and the RSS beside it;
+//   CPU: the processor time its threads have used by then (/proc/PID/task/*/schedstat),
+//        which a busy machine disturbs less than the times on the clock.
 // Drawings no wider than the caret (3 px) do not count, so that the day editor's blinking
 // caret (every 500 ms) does not stretch the start, nor do drawings before the first window
 // is mapped (the screen cleared after the previous start). Medians over the pairs after one
@@ -113,15 +115,17 @@ private:
     QString m_display;
 };
 
-// Pss, Rss and Pss_Anon of the process, in MiB. PSS shares each page among the processes
-// that map it, so the libraries weigh less while other Qt programs run; RSS counts them whole.
-struct Memory {
+// What a settled process holds: Pss, Rss and Pss_Anon in MiB (PSS shares each page among
+// the processes that map it, so the libraries weigh less while other Qt programs run; RSS
+// counts them whole), and the processor time its running threads have used.
+struct Settled {
     double pss = 0, rss = 0, anon = 0;
+    double cpuMs = 0;
 };
 
-Memory memoryOf(pid_t pid)
+Settled settledFiguresOf(pid_t pid)
 {
-    Memory m;
+    Settled m;
     QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
     if (!f.open(QIODevice::ReadOnly)) return m;
     for (const QByteArray& line : f.readAll().split('\n')) {
@@ -132,13 +136,18 @@ Memory memoryOf(pid_t pid)
         else if (parts[0] == "Rss:") m.rss = mib;
         else if (parts[0] == "Pss_Anon:") m.anon = mib;
     }
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly)) m.cpuMs += stat.readAll().split(' ').first().toDouble() / 1e6;
+    }
     return m;
 }
 
 struct Run {
     bool ok = false;
     double mapped = 0, drawn = 0;
-    Memory memory;
+    Settled settled;
     int drawings = 0;
     QRect window;
 };
@@ -199,7 +208,7 @@ public:
         }
         if (verbose) out << QStringLiteral("  exec at %1 (monotonic ms)\n").arg(t0, 0, 'f', 2);
         Run run = observe(t0);
-        if (run.ok) run.memory = memoryOf(pid);
+        if (run.ok) run.settled = settledFiguresOf(pid);
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
         // The server clears the screen once it notices the client has gone.
@@ -249,7 +258,7 @@ double median(std::vector<double> v)
 struct Series {
     QString name;
     QString program;
-    std::vector<double> drawn, mapped, pss, rss, anon;
+    std::vector<double> drawn, mapped, pss, rss, anon, cpu;
 };
 
 } // namespace
@@ -298,8 +307,8 @@ int main(int argc, char* argv[])
     }
 
     std::vector<Series> series;
-    series.push_back({QStringLiteral("bare Qt window"), QStringLiteral(BARE_WINDOW_PROGRAM), {}, {}, {}, {}, {}});
-    for (const QString& p : programs) series.push_back({QFileInfo(p).fileName(), p, {}, {}, {}, {}, {}});
+    series.push_back({QStringLiteral("bare Qt window"), QStringLiteral(BARE_WINDOW_PROGRAM), {}, {}, {}, {}, {}, {}});
+    for (const QString& p : programs) series.push_back({QFileInfo(p).fileName(), p, {}, {}, {}, {}, {}, {}});
     if (programs.size() > 1)
         for (size_t i = 1; i < series.size(); ++i) series[i].name = QStringLiteral("%1 (%2)").arg(series[i].name).arg(series[i].program);
 
@@ -311,27 +320,30 @@ int main(int argc, char* argv[])
                 out << s.name << ": nothing was drawn within " << RunTimeoutMs / 1000 << " s\n";
                 return 1;
             }
-            out << QStringLiteral("%1 %2: drawn %3 ms, mapped %4 ms, PSS %5 MiB (anonymous %6), RSS %7 MiB, %8 drawings, window %9\n")
+            out << QStringLiteral("%1 %2: drawn %3 ms, mapped %4 ms, PSS %5 MiB (anonymous %6), RSS %7 MiB, CPU %10 ms, %8 drawings, window %9\n")
                        .arg(pair == 0 ? QStringLiteral("warm-up") : QStringLiteral("pair %1").arg(pair), 7)
-                       .arg(s.name, -16).arg(run.drawn, 6, 'f', 1).arg(run.mapped, 6, 'f', 1).arg(run.memory.pss, 5, 'f', 1)
-                       .arg(run.memory.anon, 4, 'f', 1).arg(run.memory.rss, 5, 'f', 1).arg(run.drawings)
-                       .arg(QStringLiteral("%1x%2").arg(run.window.width()).arg(run.window.height()));
+                       .arg(s.name, -16).arg(run.drawn, 6, 'f', 1).arg(run.mapped, 6, 'f', 1).arg(run.settled.pss, 5, 'f', 1)
+                       .arg(run.settled.anon, 4, 'f', 1).arg(run.settled.rss, 5, 'f', 1).arg(run.drawings)
+                       .arg(QStringLiteral("%1x%2").arg(run.window.width()).arg(run.window.height()))
+                       .arg(run.settled.cpuMs, 0, 'f', 1);
             out.flush();
             if (pair == 0) continue;
             s.drawn.push_back(run.drawn);
             s.mapped.push_back(run.mapped);
-            s.pss.push_back(run.memory.pss);
-            s.rss.push_back(run.memory.rss);
-            s.anon.push_back(run.memory.anon);
+            s.pss.push_back(run.settled.pss);
+            s.rss.push_back(run.settled.rss);
+            s.anon.push_back(run.settled.anon);
+            s.cpu.push_back(run.settled.cpuMs);
         }
     }
 
     out << QStringLiteral("\nmedians of %1 pairs:\n").arg(pairs);
     const Series& bare = series.front();
     for (const Series& s : series) {
-        out << QStringLiteral("  %1 drawn %2 ms, mapped %3 ms, PSS %4 MiB (anonymous %5), RSS %6 MiB")
+        out << QStringLiteral("  %1 drawn %2 ms, mapped %3 ms, PSS %4 MiB (anonymous %5), RSS %6 MiB, CPU %7 ms")
                    .arg(s.name, -16).arg(median(s.drawn), 6, 'f', 1).arg(median(s.mapped), 6, 'f', 1)
-                   .arg(median(s.pss), 5, 'f', 1).arg(median(s.anon), 4, 'f', 1).arg(median(s.rss), 5, 'f', 1);
+                   .arg(median(s.pss), 5, 'f', 1).arg(median(s.anon), 4, 'f', 1).arg(median(s.rss), 5, 'f', 1)
+                   .arg(median(s.cpu), 5, 'f', 1);
         if (&s != &bare)
             out << QStringLiteral("\n  %1 ratio drawn %2").arg(QString(), -16).arg(median(s.drawn) / median(bare.drawn), 0, 'f', 2);
         out << "\n";
