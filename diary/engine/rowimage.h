@@ -1,38 +1,66 @@
 #pragma once
 // The native values of one row: fixed-size slots in one byte block, and one reference
 // (a byte block, empty meaning none) per String or BLOB-family field.
+//
+// A row of a large table is small: 16 bytes of slots and one reference are held in the
+// image itself (the diary's date and entry), more go to the heap. A row entry of the
+// store then fits 64 bytes, so that 32 768 rows fill one huge page (rowlist.h).
 
 #include "diary/engine/volgafield.h"
 
 #include <QByteArray>
-#include <QVarLengthArray>
 
 namespace vistelle {
 
 class RowImage {
 public:
-    RowImage() = default;
+    RowImage() { new (&m_ref) QByteArray(); }
     RowImage(int fixedWidth, int referenceCount);
-    // Moving copies: the container's own move leaks a heap-held buffer in this Qt version.
-    RowImage(const RowImage&) = default;
-    RowImage(RowImage&& other) : m_fixed(other.m_fixed), m_refs(other.m_refs) {}
-    RowImage& operator=(const RowImage&) = default;
-    RowImage& operator=(RowImage&& other) { return *this = static_cast<const RowImage&>(other); }
+    RowImage(const RowImage& other);
+    RowImage(RowImage&& other) noexcept;
+    RowImage& operator=(const RowImage& other);
+    RowImage& operator=(RowImage&& other) noexcept;
+    ~RowImage()
+    {
+        release();
+        m_ref.~QByteArray();
+    }
 
-    char* slot(const TVolgaField& f) { return m_fixed.data() + f.offset; }
-    const char* slot(const TVolgaField& f) const { return m_fixed.constData() + f.offset; }
-    QByteArray& reference(const TVolgaField& f) { return m_refs[f.offset]; }
-    const QByteArray& reference(const TVolgaField& f) const { return m_refs[f.offset]; }
+    char* slot(const TVolgaField& f) { return fixedData() + f.offset; }
+    const char* slot(const TVolgaField& f) const { return fixedData() + f.offset; }
+    QByteArray& reference(const TVolgaField& f) { return refs()[f.offset]; }
+    const QByteArray& reference(const TVolgaField& f) const { return refs()[f.offset]; }
 
     // No reference, or a fixed slot of zero bytes.
     bool isBlank(const TVolgaField& f) const;
     void clearField(const TVolgaField& f);
+    // No slots and no references any more.
     void clear();
-    bool isEmpty() const { return m_fixed.isEmpty() && m_refs.isEmpty(); }
+    bool isEmpty() const { return m_fixedWidth == 0 && m_refCount == 0; }
 
 private:
-    QVarLengthArray<char, 16> m_fixed;
-    QVarLengthArray<QByteArray, 1> m_refs;
+    static constexpr int InlineFixed = 16;
+
+    bool fixedInline() const { return m_fixedWidth <= InlineFixed; }
+    bool refInline() const { return m_refCount <= 1; }
+    char* fixedData() { return fixedInline() ? m_fixed : m_heapFixed; }
+    const char* fixedData() const { return fixedInline() ? m_fixed : m_heapFixed; }
+    QByteArray* refs() { return refInline() ? &m_ref : m_heapRefs; }
+    const QByteArray* refs() const { return refInline() ? &m_ref : m_heapRefs; }
+    // Gives an empty image this shape, all values zero or empty.
+    void allocate(int fixedWidth, int referenceCount);
+    void release();
+
+    quint16 m_fixedWidth = 0;
+    quint16 m_refCount = 0;
+    union {
+        char m_fixed[InlineFixed];
+        char* m_heapFixed;
+    };
+    union {
+        QByteArray m_ref; // constructed while the references are held inline
+        QByteArray* m_heapRefs;
+    };
 };
 
 } // namespace vistelle

@@ -19,6 +19,7 @@ class RowList {
 public:
     static constexpr size_t FirstChunkRows = 4096;
     static constexpr size_t HugeChunkRows = size_t(HugePageSize) / sizeof(TVolgaRow);
+    static_assert(sizeof(TVolgaRow) <= 64, "a 100-year diary should fit the first chunk and one huge page");
 
     RowList() = default;
     ~RowList() { clear(); }
