@@ -15,6 +15,7 @@
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
 #include "diary/dayentries.h"
+#include "diary/entrydays.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 
@@ -57,6 +58,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
+    // Days with an entry are drawn bold; the list behind the marks follows the table's rows.
+    Calendar->dayMarks = [this, days = std::make_shared<EntryDays>(diary)](int year, int month) {
+        return days->ofMonth(year, month, settingsDate);
+    };
+    m_entries->tableChanged = [this](TDateTime) { Calendar->update(); };
     connectNavigation();
     connectPictures();
     PicPanel->installEventFilter(this);

@@ -342,12 +342,18 @@ void TQelCalendar::paintEvent(QPaintEvent*)
         const int y = client.top() + r * m_rowHeight + (r - 1) * m_gridLineWidth;
         p.fillRect(client.left(), y, gridWidth, m_gridLineWidth, r == 1 ? QColor(Qt::black) : dayLines);
     }
+    const quint32 marks = dayMarks ? dayMarks(Year(), Month()) : 0;
     for (int row = 0; row < GridRows; ++row)
-        for (int col = 0; col < GridColumns; ++col) drawCell(p, {col, row});
+        for (int col = 0; col < GridColumns; ++col) drawCell(p, {col, row}, marks);
     drawFrame(&p);
 }
 
-void TQelCalendar::drawCell(QPainter& p, GridCell cell) const
+bool TQelCalendar::dayMarked(int day) const
+{
+    return day >= 1 && day <= CurrentMonthLength() && dayMarks && (dayMarks(Year(), Month()) >> day & 1u);
+}
+
+void TQelCalendar::drawCell(QPainter& p, GridCell cell, quint32 marks) const
 {
     const QRect r = cellRect(cell);
     if (r.isEmpty()) return;
@@ -367,11 +373,13 @@ void TQelCalendar::drawCell(QPainter& p, GridCell cell) const
         textColor = palette().color(QPalette::HighlightedText);
     }
     const QString text = CellCaption(cell.col, cell.row);
-    const QFontMetrics fm = fontMetrics();
+    QFont captionFont = font();
+    if (marks && cell.isDayRow() && !text.isEmpty() && (marks >> grid().dayNumberAt(cell) & 1u)) captionFont.setBold(true);
+    const QFontMetrics fm(captionFont);
     const int x = r.left() + (r.width() - fm.horizontalAdvance(text)) / 2;
     const int y = r.top() + (r.height() - fm.height()) / 2;
     p.setClipRect(r);
-    p.setFont(font());
+    p.setFont(captionFont);
     p.setPen(textColor);
     p.drawText(x, y + fm.ascent(), text);
     if (cell == m_current && hasFocus()) {
