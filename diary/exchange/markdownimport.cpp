@@ -54,6 +54,14 @@ TDateTime headingDate(const QString& line, qsizetype index)
     return date;
 }
 
+// The diary's text is the imported one, or ends with it below the separator line (the
+// same file imported before), so that importing a file again changes nothing.
+bool alreadyHolds(const QString& ours, const QString& imported)
+{
+    return ours == imported
+        || ours.endsWith(QStringLiteral("\r\n") + importSeparator() + QStringLiteral("\r\n") + imported);
+}
+
 } // namespace
 
 QString importSeparator() { return QStringLiteral("----- imported -----"); }
@@ -98,7 +106,7 @@ ImportCounts importEntries(TVolgaDataset& table, TDateTime settingsDate, DatedEn
         const auto own = ours.find(date);
         if (own == ours.end()) {
             ++counts.added;
-        } else if (own->second == text || decodeStoredText(own->second) == decodeStoredText(text)) {
+        } else if (own->second == text || alreadyHolds(decodeStoredText(own->second), decodeStoredText(text))) {
             text = own->second;
             ++counts.unchanged;
         } else {

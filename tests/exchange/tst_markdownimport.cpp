@@ -109,6 +109,9 @@ private slots:
         QTest::newRow("another text keeps both, ours first")
             << DatedEntries{{a, "mine\r\n"}} << DatedEntries{{a, "theirs"}}
             << DatedEntries{{a, "mine\r\n\r\n----- imported -----\r\ntheirs"}} << QList<int>{0, 0, 1};
+        QTest::newRow("a text imported before is left")
+            << DatedEntries{{a, "mine\r\n----- imported -----\r\ntheirs"}} << DatedEntries{{a, "theirs"}}
+            << DatedEntries{{a, "mine\r\n----- imported -----\r\ntheirs"}} << QList<int>{0, 1, 0};
     }
     void mergeByDate()
     {
