@@ -120,7 +120,15 @@ private:
     void trySelect(GridCell cell);
     void stepTo(GridCell target);
     bool cellAt(const QPoint& pos, GridCell& cell) const;
-    void drawCell(class QPainter& p, GridCell cell, quint32 marks) const;
+    // The captions' fonts of one paint: bit d of marks draws day d in the bold one.
+    struct CellFonts {
+        quint32 marks;
+        QFont regular;
+        QFontMetrics regularMetrics;
+        QFont bold;
+        QFontMetrics boldMetrics;
+    };
+    void drawCell(class QPainter& p, GridCell cell, const CellFonts& fonts) const;
 
     TDateTime m_selectedDate = 0;
     int m_firstCellOffset = 1;

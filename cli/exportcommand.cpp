@@ -78,13 +78,10 @@ int exportCommand(const QStringList& args, Streams& io)
         } catch (const Error& e) {
             raise(diary + QStringLiteral(": ") + e.message());
         }
-        DatedEntries entries = readEntries(table, settingsDate());
-        int noDay = 0;
-        for (auto it = entries.begin(); it != entries.end();) {
-            if (!isCalendarDay(it->first)) ++noDay;
-            const bool keep = isCalendarDay(it->first) && it->first >= from && it->first <= to;
-            it = keep ? std::next(it) : entries.erase(it);
-        }
+        std::vector<ExportEntry> entries = entriesInDateOrder(table, settingsDate());
+        const auto noDay = std::count_if(entries.begin(), entries.end(),
+                                         [](const ExportEntry& e) { return !isCalendarDay(e.date); });
+        std::erase_if(entries, [&](const ExportEntry& e) { return !isCalendarDay(e.date) || e.date < from || e.date > to; });
         const QByteArray bytes = exportEntries(entries, format);
         if (noDay > 0)
             io.err += QStringLiteral("vistelle-diary export: %1: %2 row(s) left out, dated with a time of day or "

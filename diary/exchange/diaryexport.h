@@ -20,10 +20,22 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 namespace vistelle {
 
 enum class ExportFormat { Markdown, Html, Text };
+
+// One entry to write: its date and its stored text, which it does not own.
+struct ExportEntry {
+    TDateTime date;
+    const QByteArray* text;
+};
+
+// The table's entries in date order, the settings row left out; of two rows with one date
+// the first stored is kept, as readEntries keeps it. Read from the row store without
+// moving the current row; the texts are the table's own, valid while its rows stay.
+std::vector<ExportEntry> entriesInDateOrder(const TVolgaDataset& table, TDateTime settingsDate);
 
 // The title line's text.
 QString exportTitle();
@@ -39,8 +51,9 @@ QString entryHeading(TDateTime date);
 // Whether the date can head an entry: a whole day of years 1 … 9999.
 bool isCalendarDay(TDateTime date);
 
-// The entries in the form asked for. Every date must be a calendar day; empty texts are
-// left out.
+// The entries in the form asked for, in the order given. Every date must be a calendar
+// day; empty texts are left out.
+QByteArray exportEntries(const std::vector<ExportEntry>& entries, ExportFormat format);
 QByteArray exportEntries(const DatedEntries& entries, ExportFormat format);
 
 } // namespace vistelle

@@ -58,7 +58,7 @@ private slots:
             "\r\n"
             "second paragraph\r\n").toUtf8();
         QCOMPARE(exportEntries(fixedDiary(), ExportFormat::Markdown), expected);
-        QCOMPARE(exportEntries({}, ExportFormat::Markdown), QByteArray("# Vistelle diary\r\n"));
+        QCOMPARE(exportEntries(DatedEntries(), ExportFormat::Markdown), QByteArray("# Vistelle diary\r\n"));
     }
 
     void textByteForByte()
