@@ -59,10 +59,12 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
     // Days with an entry are drawn bold; the list behind the marks follows the table's rows.
-    Calendar->dayMarks = [this, days = std::make_shared<EntryDays>(diary)](int year, int month) {
-        return days->ofMonth(year, month, settingsDate);
+    auto entryDays = std::make_shared<EntryDays>(diary);
+    Calendar->dayMarks = [this, entryDays](int year, int month) { return entryDays->ofMonth(year, month, settingsDate); };
+    m_entries->tableChanged = [this, entryDays](TDateTime date) {
+        entryDays->dateChanged(date);
+        Calendar->update();
     };
-    m_entries->tableChanged = [this](TDateTime) { Calendar->update(); };
     connectNavigation();
     connectPictures();
     PicPanel->installEventFilter(this);

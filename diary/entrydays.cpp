@@ -21,6 +21,23 @@ quint32 EntryDays::ofMonth(int year, int month, TDateTime settingsDate)
     return marks;
 }
 
+void EntryDays::dateChanged(TDateTime date)
+{
+    // A store posts, appends or deletes once; more changes than that, and every row is read.
+    if (!m_known || !m_table.Active() || m_table.rowsVersion() != m_version + 1 || date != std::floor(date)) {
+        m_known = false;
+        return;
+    }
+    const Variant text = m_table.Lookup(QStringLiteral("date"), Variant::fromDateTime(date), QStringLiteral("event"));
+    const bool hasEntry = !text.isNullOrUnassigned() && !text.toBytes().isEmpty();
+    const qint32 day = qint32(date);
+    const auto at = std::lower_bound(m_days.begin(), m_days.end(), day);
+    const bool listed = at != m_days.end() && *at == day;
+    if (hasEntry && !listed) m_days.insert(at, day);
+    if (!hasEntry && listed) m_days.erase(at);
+    m_version = m_table.rowsVersion();
+}
+
 // One pass over the live rows of the store, in stored order (the current row does not
 // move). Only whole-day dates count: a row dated with a time of day is no day's entry.
 void EntryDays::refresh()
