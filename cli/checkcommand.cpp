@@ -79,7 +79,7 @@ Result checkOne(const QString& fileName)
     const QString oldFolder = QDir::currentPath();
     QDir::setCurrent(info.absolutePath());
     const auto back = qScopeGuard([&] { QDir::setCurrent(oldFolder); });
-    static const QRegularExpression setName(QStringLiteral("^graphics([0-9]{1,4})\\.dat$"));
+    static const QRegularExpression setName(QStringLiteral("^graphics([1-9][0-9]{0,3})\\.dat$"));
     const QRegularExpressionMatch match = setName.match(info.fileName());
     try {
         const QString count = match.hasMatch() ? checkSet(info.fileName(), match.captured(1).toInt())

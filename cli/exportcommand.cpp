@@ -79,8 +79,10 @@ int exportCommand(const QStringList& args, Streams& io)
             raise(diary + QStringLiteral(": ") + e.message());
         }
         std::vector<ExportEntry> entries = entriesInDateOrder(table, settingsDate());
-        const auto noDay = std::count_if(entries.begin(), entries.end(),
-                                         [](const ExportEntry& e) { return !isCalendarDay(e.date); });
+        // The window shows such rows on no day; they are told of, not written.
+        const auto noDay = std::count_if(entries.begin(), entries.end(), [](const ExportEntry& e) {
+            return !isCalendarDay(e.date) && !e.text->isEmpty();
+        });
         std::erase_if(entries, [&](const ExportEntry& e) { return !isCalendarDay(e.date) || e.date < from || e.date > to; });
         const QByteArray bytes = exportEntries(entries, format);
         if (noDay > 0)

@@ -196,6 +196,13 @@ private slots:
         QCOMPARE(readFile("out.txt"), exportEntries({*std::next(small.begin())}, ExportFormat::Text));
         run = vistelleDiary({"export", "--format=html", "--from=2010-01-01", "--output=out.html"});
         QCOMPARE(readFile("out.html"), exportEntries({*small.rbegin()}, ExportFormat::Html));
+
+        writeDiary("noon.dat", {{date(2009, 6, 1) + 0.5, "at noon"}, {date(2009, 6, 2), "a day"}});
+        run = vistelleDiary({"export", "noon.dat"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, exportEntries({{date(2009, 6, 2), "a day"}}, ExportFormat::Markdown));
+        QCOMPARE(run.err, QByteArray("vistelle-diary export: noon.dat: 1 row(s) left out, dated with a time of day or "
+                                     "outside the years 1 to 9999\n"));
     }
 
     void failedExportLeavesNoOutputFile()
