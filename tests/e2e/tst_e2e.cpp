@@ -8,6 +8,7 @@
 
 #include "core/datetime.h"
 #include "pictures/setfilereader.h"
+#include "platform/instance/instancelock.h"
 #include "pictures/tlmdgraphiclist.h"
 
 #include <QDir>
@@ -70,6 +71,7 @@ private slots:
     void signalsEndTheRunWithTheTextStored();
     void storeReachesTheFileBeforeAKill();
     void secondStartBringsTheRunningWindowToTheFront();
+    void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
     void entriesWrittenByAnotherProgramAreMerged();
 
 private:
@@ -567,6 +569,22 @@ void TestEndToEnd::secondStartBringsTheRunningWindowToTheFront()
     for (const QString& f : QDir(work()).entryList(QDir::Files | QDir::Hidden)) after[f] = fileBytes(work(f));
     QVERIFY2(after == before, "the second start wrote into the folder");
     QVERIFY2(closeCleanly(*first, &m_why), qPrintable(m_why));
+}
+
+// A folder held by something that does not answer (here: this test holding the lock).
+void TestEndToEnd::secondStartThatGetsNoAnswerSaysSoAndWritesNothing()
+{
+    InstanceLock held(work());
+    QVERIFY(held.tryLock());
+    auto run = startProgram(false);
+    QVERIFY2(run, "the program did not start");
+    const WindowId box = waitForBox(QStringLiteral("^Vistelle$"));
+    QVERIFY2(box, "no error box");
+    QVERIFY2(answerBox(box, QStringLiteral("Return")), "the box did not close");
+    QVERIFY2(run->waitForExit(), "the program did not end");
+    QCOMPARE(run->exitCode(), 1);
+    QCOMPARE(QDir(work()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList(InstanceLock::lockFileName()));
 }
 
 // A synchronising program replaces diary.dat while the window is open: its entries join
