@@ -322,6 +322,8 @@ void TMainForm::endSession()
 {
     if (m_closing || m_sessionEnded) return;
     m_sessionEnded = true;
+    // A search waiting at its prompt holds the table read-only; the end comes first.
+    if (diary.Active() && diary.ReadOnly()) diary.setReadOnly(false);
     // Nobody is there to answer: boxes go to standard error, questions are answered No.
     StandardErrorDialogs unattended;
     Dialogs* before = setDialogs(&unattended);

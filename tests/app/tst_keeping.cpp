@@ -7,6 +7,7 @@
 #include "mainformfixture.h"
 #include "platform/sessionend.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <csignal>
 
@@ -233,6 +234,18 @@ private slots:
         QCOMPARE(entriesOnDisk().value(march(4)), QStringLiteral("at logout"));
         QCOMPARE(rowsOf().last().date, settingsDateValue());
         QCOMPARE(readFile("graphics2.dat"), set2);
+    }
+
+    void sessionEndDuringASearchPromptSavesTheDiary()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "dentist at ten");
+        form->searchBox->setText("dentist");
+        fx->boxes.onBox = [&](const QString&) { form->endSession(); };
+        form->btnSearchClick();
+        QCOMPARE(form->endStatus(), 0);
+        QCOMPARE(entriesOnDisk().value(march(4)), QStringLiteral("dentist at ten"));
+        QCOMPARE(rowsOf().last().date, settingsDateValue());
     }
 
     void sessionEndWithAFailingSaveEndsWithStatusOne()
