@@ -15,6 +15,8 @@
 #include "pictures/metafilegraphic.h"
 #include "pictures/metafilerenderer.h"
 #include "pictures/picture.h"
+#include "pictures/setfilereader.h"
+#include "pictures/setfilewriter.h"
 #include "pictures/tlmdgraphiclist.h"
 
 #include <QElapsedTimer>
@@ -72,6 +74,25 @@ QByteArray coreBmp()
 {
     return "BM" + le32(26 + 16) + le32(0) + le32(26) + le32(12) + le16(2) + le16(2) + le16(1) + le16(24)
         + QByteArray::fromHex("FF0000" "FFFFFF" "0000" "0000FF" "00FF00" "0000");
+}
+
+// A 2 × 2, 8-bit bitmap with a two-colour palette and no resolution (both fields 0).
+QByteArray palette8Bmp()
+{
+    return "BM" + le32(62 + 8) + le32(0) + le32(62)
+        + le32(40) + le32(2) + le32(2) + le16(1) + le16(8) + le32(0) + le32(8) + le32(0) + le32(0) + le32(2) + le32(0)
+        + QByteArray::fromHex("0000FF00" "00FF0000") // palette: red, green
+        + QByteArray::fromHex("00010000" "01000000");
+}
+
+// A 2 × 1, 32-bit bitmap with the 124-byte header and an alpha mask: half-transparent
+// red, opaque green.
+QByteArray alpha32Bmp()
+{
+    QByteArray header = le32(124) + le32(2) + le32(1) + le16(1) + le16(32) + le32(3) + le32(8) + le32(2835)
+        + le32(2835) + le32(0) + le32(0) + le32(0x00FF0000) + le32(0x0000FF00) + le32(0x000000FF) + le32(0xFF000000)
+        + QByteArray("BGRs") + QByteArray(48, 0) + le32(4) + le32(0) + le32(0) + le32(0);
+    return "BM" + le32(14 + 124 + 8) + le32(0) + le32(14 + 124) + header + QByteArray::fromHex("0000FF80" "00FF00FF");
 }
 
 GifData sampleGif()
@@ -288,6 +309,33 @@ private slots:
         QCOMPARE(QColor(img.pixel(0, 0)), QColor(Qt::red));
         QCOMPARE(QColor(img.pixel(1, 0)), QColor(Qt::green));
         QCOMPARE(QColor(img.pixel(0, 1)), QColor(Qt::blue));
+    }
+
+    void bitmapFilesKeepTheirBytesThroughASetFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("8-bit without resolution") << palette8Bmp() << QSize(2, 2);
+        QTest::newRow("32-bit, 124-byte header, alpha") << alpha32Bmp() << QSize(2, 1);
+        QTest::newRow("run-length") << rle8Bmp() << QSize(4, 2);
+    }
+    void bitmapFilesKeepTheirBytesThroughASetFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        const Picture dropped = Picture::fromFile(writeFile(dir, "picture.bmp", file));
+        QCOMPARE(dropped.size(), size);
+        QCOMPARE(dropped.graphic()->classData(), le32(quint32(file.size())) + file);
+        TLMDGraphicList list;
+        list.setObjectName("piclist2");
+        list.Graphics().add().setPicture(dropped);
+        const QByteArray stored = setFileBytes(list);
+        TLMDGraphicList back;
+        back.setObjectName("piclist2");
+        readSetBytes(stored, back);
+        QCOMPARE(static_cast<const BitmapGraphic*>(back.Graphics().at(0).Picture().graphic())->fileBytes(), file);
+        QCOMPARE(setFileBytes(back), stored);
     }
 
     void otherBitmapsAreStoredInTheWritersForm()
