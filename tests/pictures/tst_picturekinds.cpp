@@ -449,6 +449,26 @@ private slots:
         QCOMPARE(errorOf([&] { e.render(QSize(100, 50)); }), QString("(no error)"));
     }
 
+    void metafileColoursAreDrawnExactly()
+    {
+        // Two brushes that no colour name matches, side by side, without an outline.
+        const QByteArray records = QByteArray::fromHex(
+            "050000000B02" "0000" "0000"               // SETWINDOWORG 0, 0
+            "050000000C02" "3200" "6400"               // SETWINDOWEXT 50 high, 100 wide
+            "08000000FA02" "0500" "0000" "0000" "00000000" // CREATEPENINDIRECT null pen
+            "07000000FC02" "0000" "C800C800" "0000"    // CREATEBRUSHINDIRECT (200, 0, 200)
+            "07000000FC02" "0000" "0A78E600" "0000"    // CREATEBRUSHINDIRECT (10, 120, 230)
+            "040000002D010000" "040000002D010100"      // SELECTOBJECT pen, first brush
+            "070000001B04" "3200" "3200" "0000" "0000" // RECTANGLE left half
+            "040000002D010200"                         // SELECTOBJECT second brush
+            "070000001B04" "3200" "6400" "0000" "3200" // RECTANGLE right half
+            "030000000000");                           // EOF
+        const Picture p(std::make_shared<MetafileGraphic>(fixtures::wmfWithRecords(records, 8, 3)));
+        const QImage img = mustRender(p, QSize(100, 50));
+        QCOMPARE(QColor(img.pixel(25, 25)), QColor(200, 0, 200));
+        QCOMPARE(QColor(img.pixel(75, 25)), QColor(10, 120, 230));
+    }
+
     void crashingOrHangingHelperLeavesThePictureUndrawn()
     {
         QTemporaryDir dir;
