@@ -501,6 +501,22 @@ private slots:
         QCOMPARE(errorOf([&] { Picture::fromFile("noext").toBitmap(); }),
                  QString("Cannot assign a TOleGraphic to a TBitmap"));
     }
+
+    void jpegAboveThePixelLimitIsDraggedOutScaledDown()
+    {
+        // A small JPEG whose frame header claims 65000 × 16600 pixels, 16 times the limit:
+        // the missing data decodes as grey, at 1/8 of the size.
+        QByteArray huge = fixtures::jpeg(16, 16);
+        const qsizetype sof = huge.indexOf("\xFF\xC0");
+        QVERIFY(sof > 0);
+        huge.replace(sof + 5, 4, QByteArray::fromHex("40D8" "FDE8")); // height, width (big-endian)
+        const Picture p(std::make_shared<JpegGraphic>(huge));
+        QCOMPARE(p.size(), QSize(65000, 16600));
+        QImage bitmap;
+        QCOMPARE(errorOf([&] { bitmap = p.toBitmap(); }), QString("(no error)"));
+        QCOMPARE(bitmap.size(), QSize(8125, 2075));
+        QVERIFY(qint64(bitmap.width()) * bitmap.height() <= kMaxDecodedPixels);
+    }
 };
 
 QTEST_MAIN(TestPictureKinds)
