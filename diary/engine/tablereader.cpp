@@ -30,10 +30,11 @@ void TableReader::read()
     const qint32 mapWidth = int32At(9);
     const qint32 sectionLength = int32At(13);
     m_pos = HeaderSize;
-    // Each field takes at least one byte of the image; a count beyond the remaining bytes
-    // would size every row map written back after it.
-    if (mapWidth < 0 || mapWidth > remaining()) fail(MsgCorruption);
+    // Each field takes at least a byte of the descriptor section. Checked against the
+    // section, which is written back unchanged, a count that reads once reads again; it
+    // also bounds the row map of every row written back.
     if (sectionLength < 0 || sectionLength > remaining()) fail(MsgCorruption);
+    if (mapWidth < 0 || mapWidth > sectionLength) fail(MsgCorruption);
     const QByteArray section(m_data + m_pos, sectionLength);
     m_pos += sectionLength;
     parseDescriptors(section, mapWidth);

@@ -174,6 +174,7 @@ private slots:
         QTest::newRow("field count beyond the bytes") << image(0, 200000000, openSection) << corrupt;
         QTest::newRow("largest field count") << image(0, 0x7FFFFFFF, openSection) << corrupt;
         QTest::newRow("field count one beyond") << image(0, 24, openSection) << corrupt;
+        QTest::newRow("fields without a section") << image(1, 3, "", hex("00 00 00")) << corrupt;
     }
 
     void refusedImages()
@@ -264,7 +265,7 @@ private slots:
         QCOMPARE(table.FieldCount(), 2);
         QCOMPARE(table.GetFieldValue("event").toBytes(), QByteArray("abc"));
 
-        // A field count up to the bytes after the header still opens, and is written back.
+        // A field count up to the length of the section still opens, and is written back.
         const QByteArray wide = image(0, 23, section);
         writeFile(path(), wide);
         TVolgaTable second;
