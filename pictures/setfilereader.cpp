@@ -259,10 +259,6 @@ private:
     }
 };
 
-} // namespace
-
-namespace {
-
 QByteArray readWholeFile(const QString& fileName)
 {
     QFile file(fileName);

@@ -18,9 +18,10 @@ struct Api {
     ~Api() { if (api) wmf_api_destroy(api); }
 };
 
-// The SVG device writes every colour as the nearest SVG colour name. Each drawing call is
-// wrapped: after the device has written the element, the names it used are replaced by
-// the exact colours of the call (brush for fill, pen for stroke, text colour for text).
+// The SVG device writes every colour as the nearest SVG colour name, and text without
+// escaping its markup characters. Each drawing call is wrapped: after the device has
+// written the element, the names in its style attributes are replaced by the exact colours
+// of the call (brush for fill, pen for stroke, text colour for text), and text is escaped.
 struct Session {
     wmfFunctionReference device{};
     std::string svg;
@@ -49,26 +50,64 @@ std::string hexColour(const wmfRGB& c)
 
 bool isNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Replaces the colour name after every `property` (such as "fill:") written since `from`;
-// "none" stays.
-void setColour(std::string& svg, std::size_t from, std::string_view property, const wmfRGB& colour)
+// In one style attribute value, the colour name after `property` ("fill:" or "stroke:")
+// becomes `exact`; "none" stays.
+void setStyleColour(std::string& style, std::string_view property, const std::string& exact)
 {
-    const std::string exact = hexColour(colour);
-    for (std::size_t at = svg.find(property, from); at != std::string::npos; at = svg.find(property, at + 1)) {
-        if (at > 0 && (isNameChar(svg[at - 1]) || svg[at - 1] == '-')) continue;
+    for (std::size_t at = style.find(property); at != std::string::npos; at = style.find(property, at + 1)) {
+        if (at > 0 && style[at - 1] != ' ' && style[at - 1] != ';') continue; // fill-rule: and the like
         const std::size_t start = at + property.size();
         std::size_t end = start;
-        while (end < svg.size() && isNameChar(svg[end])) ++end;
-        if (end == start || svg.compare(start, end - start, "none") == 0) continue;
-        svg.replace(start, end - start, exact);
+        while (end < style.size() && isNameChar(style[end])) ++end;
+        if (end == start || style.compare(start, end - start, "none") == 0) continue;
+        style.replace(start, end - start, exact);
     }
 }
 
-void setShapeColours(Session& s, std::size_t from, const wmfDC* dc)
+// Sets the colour of `property` in every style attribute of `tags`, which holds markup only.
+void setColour(std::string& tags, std::string_view property, const wmfRGB& colour)
+{
+    static constexpr std::string_view Style = "style=\"";
+    const std::string exact = hexColour(colour);
+    for (std::size_t at = tags.find(Style); at != std::string::npos; at = tags.find(Style, at + 1)) {
+        const std::size_t begin = at + Style.size();
+        const std::size_t end = tags.find('"', begin);
+        if (end == std::string::npos) return;
+        std::string style = tags.substr(begin, end - begin);
+        setStyleColour(style, property, exact);
+        tags.replace(begin, end - begin, style);
+    }
+}
+
+// The device writes text as it comes; markup characters in it would end the SVG there.
+std::string escaped(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else out += c;
+    }
+    return out;
+}
+
+// The end of the start tag that begins at `from`: its '>' outside quoted values.
+std::size_t endOfStartTag(const std::string& svg, std::size_t from)
+{
+    bool quoted = false;
+    for (std::size_t i = from; i < svg.size(); ++i) {
+        if (svg[i] == '"') quoted = !quoted;
+        else if (svg[i] == '>' && !quoted) return i;
+    }
+    return std::string::npos;
+}
+
+void setShapeColours(std::string& tags, const wmfDC* dc)
 {
     if (!dc) return;
-    if (dc->brush) setColour(s.svg, from, "fill:", dc->brush->lbColor);
-    if (dc->pen) setColour(s.svg, from, "stroke:", dc->pen->lopnColor);
+    if (dc->brush) setColour(tags, "fill:", dc->brush->lbColor);
+    if (dc->pen) setColour(tags, "stroke:", dc->pen->lopnColor);
 }
 
 template <typename Slot> struct ArgsOf;
@@ -76,22 +115,32 @@ template <typename Args> struct ArgsOf<void (*wmfFunctionReference::*)(wmfAPI*, 
     using type = Args;
 };
 
-// Lines and filled shapes: brush and pen.
+// Lines and filled shapes: brush and pen. What the device wrote for the call is markup only.
 template <auto Slot>
 void drawShape(wmfAPI* api, typename ArgsOf<decltype(Slot)>::type* args)
 {
     Session& s = sessionOf(api);
     const std::size_t from = s.svg.size();
     (s.device.*Slot)(api, args);
-    setShapeColours(s, from, args->dc);
+    std::string tags = s.svg.substr(from);
+    setShapeColours(tags, args->dc);
+    s.svg.replace(from, std::string::npos, tags);
 }
 
+// Text: the text colour in the start tag, and the text itself escaped.
 void drawText(wmfAPI* api, wmfDrawText_t* args)
 {
     Session& s = sessionOf(api);
     const std::size_t from = s.svg.size();
     s.device.draw_text(api, args);
-    if (args->dc) setColour(s.svg, from, "fill:", args->dc->textcolor);
+    static constexpr std::string_view EndTag = "</text>";
+    const std::size_t tagEnd = endOfStartTag(s.svg, s.svg.find("<text", from));
+    const std::size_t contentEnd = s.svg.rfind(EndTag);
+    if (tagEnd == std::string::npos || contentEnd == std::string::npos || contentEnd <= tagEnd) return;
+    std::string tag = s.svg.substr(from, tagEnd + 1 - from);
+    if (args->dc) setColour(tag, "fill:", args->dc->textcolor);
+    const std::string text = escaped(std::string_view(s.svg).substr(tagEnd + 1, contentEnd - tagEnd - 1));
+    s.svg.replace(from, contentEnd - from, tag + text);
 }
 
 // Pixels and floods carry their own colour.
@@ -101,7 +150,9 @@ void drawColoured(wmfAPI* api, typename ArgsOf<decltype(Slot)>::type* args)
     Session& s = sessionOf(api);
     const std::size_t from = s.svg.size();
     (s.device.*Slot)(api, args);
-    setColour(s.svg, from, "fill:", args->color);
+    std::string tags = s.svg.substr(from);
+    setColour(tags, "fill:", args->color);
+    s.svg.replace(from, std::string::npos, tags);
 }
 
 template <auto Slot, typename Wrapper>

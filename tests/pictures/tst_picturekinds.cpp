@@ -451,7 +451,8 @@ private slots:
 
     void metafileColoursAreDrawnExactly()
     {
-        // Two brushes that no colour name matches, side by side, without an outline.
+        // Two brushes that no colour name matches, side by side, without an outline, and
+        // a text with markup characters in it.
         const QByteArray records = QByteArray::fromHex(
             "050000000B02" "0000" "0000"               // SETWINDOWORG 0, 0
             "050000000C02" "3200" "6400"               // SETWINDOWEXT 50 high, 100 wide
@@ -462,6 +463,8 @@ private slots:
             "070000001B04" "3200" "3200" "0000" "0000" // RECTANGLE left half
             "040000002D010200"                         // SELECTOBJECT second brush
             "070000001B04" "3200" "6400" "0000" "3200" // RECTANGLE right half
+            "0500000009020A141E00"                     // SETTEXTCOLOR (10, 20, 30)
+            "0800000021050400" "613C6226" "0500" "0000" // TEXTOUT "a<b&" at 0, 5
             "030000000000");                           // EOF
         const Picture p(std::make_shared<MetafileGraphic>(fixtures::wmfWithRecords(records, 8, 3)));
         const QImage img = mustRender(p, QSize(100, 50));
