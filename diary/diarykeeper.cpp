@@ -142,6 +142,7 @@ void DiaryKeeper::finishWrite(const Result& result)
         if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
     if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
+    if (result.saved) emit saved();
 }
 
 void DiaryKeeper::saveNow()
@@ -174,7 +175,7 @@ DiaryKeeper::Result DiaryKeeper::runJob(const Job& job)
 // A backup of the day made earlier (by this run or another) is kept as it is.
 void DiaryKeeper::backUp(const Job& job, Result& result)
 {
-    if (job.backupName.isEmpty() || QFile::exists(job.backupName) || !QFile::exists(job.fileName)) return;
+    if (job.backupName.isEmpty() || QFile::exists(job.backupName) || !QFileInfo(job.fileName).isFile()) return;
     result.backupName = job.backupName;
     QFile current(job.fileName);
     const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)

@@ -60,6 +60,11 @@ public:
 
     bool hasUnsavedChanges() const { return !m_dirty.empty(); }
     bool writing() const { return bool(m_writer); }
+    void setSaveDelay(int ms) { m_timer.setInterval(ms); }
+
+signals:
+    // A save reached the file.
+    void saved();
 
 private:
     struct Job {
