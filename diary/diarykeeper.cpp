@@ -44,7 +44,7 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { timerFired(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { startSave(); });
 }
 
 DiaryKeeper::~DiaryKeeper()
@@ -74,7 +74,7 @@ void DiaryKeeper::saveSoon()
     if (!m_timer.isActive()) m_timer.start();
 }
 
-void DiaryKeeper::timerFired()
+void DiaryKeeper::startSave()
 {
     if (m_writer) return; // its end starts the next save
     if (canSave && !canSave()) {
@@ -91,7 +91,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
 {
     Job job;
     job.fileName = m_fileName;
-    job.image = m_table.saveImage();
+    job.image = m_table.saveImage(std::move(m_spareImage));
     for (TDateTime date : m_dirty) {
         const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
         m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
@@ -109,8 +109,8 @@ void DiaryKeeper::startWriter(Job job)
 {
     m_writerResult = std::make_unique<Result>();
     Result* result = m_writerResult.get();
-    m_writer = std::make_unique<std::thread>([this, job = std::move(job), result] {
-        *result = runJob(job);
+    m_writer = std::make_unique<std::thread>([this, job = std::move(job), result]() mutable {
+        *result = runJob(std::move(job));
         QMetaObject::invokeMethod(this, [this] { waitForWriter(); }, Qt::QueuedConnection);
     });
 }
@@ -124,8 +124,9 @@ void DiaryKeeper::waitForWriter()
     finishWrite(*result);
 }
 
-void DiaryKeeper::finishWrite(const Result& result)
+void DiaryKeeper::finishWrite(Result& result)
 {
+    m_spareImage = std::move(result.image);
     if (result.saved) {
         rememberSaved(m_writingTexts);
         m_knownStamp = result.stamp;
@@ -150,8 +151,7 @@ void DiaryKeeper::saveNow()
     waitForWriter();
     mergeChangesOnDisk(true);
     m_timer.stop();
-    Job job = prepareJob();
-    const Result result = runJob(job);
+    Result result = runJob(prepareJob());
     if (result.saved) {
         finishWrite(result);
         return;
@@ -163,12 +163,13 @@ void DiaryKeeper::saveNow()
 }
 
 // Runs on the writer thread: touches nothing but the job and the files.
-DiaryKeeper::Result DiaryKeeper::runJob(const Job& job)
+DiaryKeeper::Result DiaryKeeper::runJob(Job job)
 {
     Result result;
     backUp(job, result);
     result.saved = writeFileWhole(job.fileName, job.image, &result.stamp);
     if (result.saved) result.hash = hashOf(job.image);
+    result.image = std::move(job.image);
     return result;
 }
 

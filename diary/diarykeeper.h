@@ -52,6 +52,9 @@ public:
     // it. Returns false when the file on disk cannot be read; its error is reported once
     // (or thrown, with throwOnUnreadable) and the table keeps its entries.
     bool mergeChangesOnDisk(bool throwOnUnreadable = false);
+    // What the timer does: merges changes on disk, then hands the table's image to the
+    // writer thread (unless a save is in progress: its end starts the next one).
+    void startSave();
     // Waits for a save in progress and takes its result.
     void waitForWriter();
     // The save at close, done at once: waits for a running save, merges what changed on
@@ -78,14 +81,14 @@ private:
         QString backupName;
         FileStamp stamp;
         QByteArray hash;
+        QByteArray image; // the job's image, its buffer to reuse
     };
 
     void saveSoon();
-    void timerFired();
     Job prepareJob();
     void startWriter(Job job);
-    void finishWrite(const Result& result);
-    static Result runJob(const Job& job);
+    void finishWrite(Result& result);
+    static Result runJob(Job job);
     static void backUp(const Job& job, Result& result);
     static void pruneBackups(const QString& folder);
 
@@ -108,6 +111,7 @@ private:
     std::map<TDateTime, QByteArray> m_writingTexts;  // the dirty texts of the save in progress
     std::unique_ptr<std::thread> m_writer;
     std::unique_ptr<Result> m_writerResult;
+    QByteArray m_spareImage;
     TDateTime m_backupCheckedDay = 0;
     bool m_saveFailureReported = false;
     bool m_unreadableReported = false;
