@@ -457,11 +457,11 @@ void TVolgaDataset::SaveToFile(const QString& fileName)
     if (!writeFileWhole(fileName, saveImage())) raise(fmt("Cannot create file %s", fileName));
 }
 
-QByteArray TVolgaDataset::saveImage()
+QByteArray TVolgaDataset::saveImage(QByteArray buffer)
 {
-    QByteArray image;
-    if (m_cursor) TableWriter(*m_cursor, progressCallback()).write(image);
-    return image;
+    buffer.truncate(0); // keeps the buffer's memory for the image
+    if (m_cursor) TableWriter(*m_cursor, progressCallback()).write(buffer);
+    return buffer;
 }
 
 } // namespace vistelle

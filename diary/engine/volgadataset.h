@@ -64,8 +64,9 @@ public:
 
     // Writes the row store to the file; pending changes are not written. "Cannot create file %s".
     void SaveToFile(const QString& fileName);
-    // The bytes SaveToFile writes: the row store as it stands.
-    QByteArray saveImage();
+    // The bytes SaveToFile writes: the row store as it stands. A buffer handed over is
+    // reused for them (a repeated save then touches no fresh memory).
+    QByteArray saveImage(QByteArray buffer = {});
 
     TDatasetField* FindField(const QString& name) const;
     TDatasetField& FieldByName(const QString& name) const; // "Field '%s' not found"
