@@ -88,6 +88,15 @@ private slots:
         QCOMPARE(markedDays(*form), (QList<int>{1, 30}));
     }
 
+    void mergeFromDiskShowsItsDays()
+    {
+        writeDiary({{encodeDate(2009, 3, 20), "spring"}});
+        auto form = fx->start();
+        writeDiary({{encodeDate(2009, 3, 20), "spring"}, {encodeDate(2009, 3, 9), "written elsewhere"}});
+        MainFormFixture::leaveAndReturn(*form); // the activation merges the file on disk
+        QCOMPARE(markedDays(*form), (QList<int>{9, 20}));
+    }
+
     void changesOutsideTheEditorAndTheSettingsRow()
     {
         auto form = fx->start();
