@@ -43,19 +43,21 @@ void DayEntries::appendEvent()
 {
     const QString text = m_editor.text();
     if (text.isEmpty()) return getCurrentDate();
-    m_table.AppendRecord({Variant::fromDateTime(currentDate), Variant(encodeStoredText(text))});
+    const TDateTime date = currentDate;
+    m_table.AppendRecord({Variant::fromDateTime(date), Variant(encodeStoredText(text))});
     getCurrentDate();
-    if (tableChanged) tableChanged();
+    if (tableChanged) tableChanged(date);
 }
 
 void DayEntries::updateEvent()
 {
+    const TDateTime date = currentDate;
     m_table.Edit();
     const QString text = m_editor.text();
     if (!text.isEmpty()) m_table.SetFieldValue(Event, Variant(encodeStoredText(text)));
     else m_table.Delete();
     getCurrentDate();
-    if (tableChanged) tableChanged();
+    if (tableChanged) tableChanged(date);
 }
 
 void DayEntries::TodayChange()
