@@ -1,8 +1,10 @@
 #include "diary/entrydays.h"
 
 #include "diary/engine/fieldvalue.h"
+#include "diary/engine/tablefile_format.h"
 #include "diary/engine/volgadataset.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 
@@ -52,9 +54,19 @@ void EntryDays::refresh()
     const TVolgaField& dateField = store->fields()[dateIndex];
     const TVolgaField& eventField = store->fields()[eventIndex];
     m_days.reserve(store->rows().size());
+    const bool storedMilliseconds = dateField.type == EngineType::DateTime;
     for (const TVolgaRow& row : store->rows()) {
         if (!row.isLive() || row.image.isBlank(dateField) || row.image.isBlank(eventField)) continue;
-        const TDateTime date = fieldvalue::read(row.image, dateField).toDateTime();
+        TDateTime date;
+        if (storedMilliseconds) {
+            // A whole day is a whole number of days' milliseconds: its date is the quotient,
+            // and any other count has a time of day (the reading below, without its remainder).
+            const double days = qFromLittleEndian<double>(row.image.slot(dateField)) / tablefile::MSecsPerDay;
+            if (days != std::trunc(days)) continue;
+            date = days - tablefile::StoredDateDelta;
+        } else {
+            date = fieldvalue::read(row.image, dateField).toDateTime();
+        }
         if (date != std::floor(date) || date < MinDateDays || date > MaxDateDays) continue;
         m_days.push_back(qint32(date));
     }

@@ -110,6 +110,20 @@ private slots:
         form->Calendar->SetSelectedDate(settingsDateValue());
         QCOMPARE(markedDays(*form), QList<int>{});
     }
+
+    void onlyWholeDayDatesMarkTheirDay()
+    {
+        // Dates with a time of day, also a millisecond's, mark no day; before 1900 as after.
+        writeDiary({{encodeDate(2009, 3, 11) + 0.5, "noon"},
+                    {encodeDate(2009, 3, 12), "whole"},
+                    {encodeDate(2009, 3, 13) + 1.0 / 86400000, "a millisecond late"},
+                    {encodeDate(1899, 3, 14), "long ago"},
+                    {encodeDate(1899, 3, 15) - 0.25, "long ago, in the evening"}});
+        auto form = fx->start();
+        QCOMPARE(markedDays(*form), QList<int>{12});
+        form->Calendar->SetSelectedDate(encodeDate(1899, 3, 1));
+        QCOMPARE(markedDays(*form), QList<int>{14});
+    }
 };
 
 QTEST_MAIN(TestEntryMarks)
