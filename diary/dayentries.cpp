@@ -73,7 +73,8 @@ void DayEntries::TodayChange()
 
 QString DayEntries::info(TDateTime date)
 {
-    if (!available) return {};
+    // Days beyond the years 1 … 9999 (the week view's last week) have no entry.
+    if (!available || !isValidDay(date)) return {};
     const Variant v = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
     if (v.isNull() || v.isUnassigned()) return {};
     return decodeStoredText(v.toBytes());
