@@ -17,6 +17,7 @@
 #include "diary/dayentries.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/screenfit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -162,7 +163,11 @@ void TMainForm::applyRecord(const QString& record)
 
 QString TMainForm::composeRecord() const
 {
-    const QRect outer = frameGeometry();
+    // Bounds the user left as they opened are written as they were read: read back on a
+    // scaled desktop they can differ by a rounding, which must not creep from run to run.
+    const QRect applied(m_outerPos, m_outerSize);
+    QRect outer = outerBoundsOf(this);
+    if (sameBounds(outer, applied, roundingSlack(devicePixelRatioF()))) outer = applied;
     return composeWindowRecord({outer.height(), outer.width(), outer.top(), outer.left(), MainPanel->barPosition(0),
                                 MainPanel->barPosition(1)});
 }
@@ -170,21 +175,25 @@ QString TMainForm::composeRecord() const
 // The record holds outer bounds; the client size is what is left inside the frame.
 void TMainForm::fitOuterSize()
 {
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QMargins m = frameMarginsOf(this);
+    const QSize frame(m.left() + m.right(), m.top() + m.bottom());
     setMinimumSize(QSize(DesignWidth, DesignHeight) - frame);
-    resize(m_outerSize - frame);
+    if (size() != m_outerSize - frame) resize(m_outerSize - frame);
 }
 
 void TMainForm::fitOuterBounds(int triesLeft)
 {
-    // A window manager frames the window a moment after it is shown; until then the
-    // frame is unknown. Fit again once it is known, so that the outer bounds come out
-    // as recorded instead of growing by the frame every run.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.isEmpty() && triesLeft > 0 && QGuiApplication::platformName() == QLatin1String("xcb"))
-        QTimer::singleShot(50, this, [this, triesLeft] { fitOuterBounds(triesLeft - 1); });
+    // A window manager frames the window a moment after it is shown, and until then
+    // places the client area where the frame belongs. Fit again until the frame is
+    // known and the outer bounds are as recorded.
+    const bool framed = !frameMarginsOf(this).isNull() || QGuiApplication::platformName() != QLatin1String("xcb");
+    const int slack = roundingSlack(devicePixelRatioF());
+    const QRect wanted(m_outerPos, m_outerSize);
     fitOuterSize();
-    if (frameGeometry().topLeft() != m_outerPos) move(m_outerPos);
+    const QPoint at = outerBoundsOf(this).topLeft();
+    if (!sameBounds(QRect(at, wanted.size()), wanted, slack)) moveFrameTo(this, m_outerPos);
+    const bool done = framed && sameBounds(outerBoundsOf(this), wanted, slack);
+    if (!done && triesLeft > 0) QTimer::singleShot(50, this, [this, triesLeft] { fitOuterBounds(triesLeft - 1); });
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -200,11 +209,16 @@ void TMainForm::showEvent(QShowEvent* event)
             m_outerPos = area.center() - QPoint(m_outerSize.width() / 2, m_outerSize.height() / 2);
         }
     }
-    move(m_outerPos);
-    // The frame is known once the window system has decorated the window.
+    // A window larger than the screen's available area is fitted into it.
+    const QRect bounds(m_outerPos, m_outerSize);
+    const QRect fitted = fitIntoArea(bounds, availableAreaFor(bounds), QSize(DesignWidth, DesignHeight));
+    m_outerPos = fitted.topLeft();
+    m_outerSize = fitted.size();
+    fitOuterSize();
+    moveFrameTo(this, m_outerPos);
     // Without a window manager nothing activates a new window: ask for it.
     QTimer::singleShot(0, this, [this] {
-        fitOuterBounds(40);
+        fitOuterBounds(100);
         activateWindow();
     });
 }
