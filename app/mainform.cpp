@@ -178,22 +178,19 @@ void TMainForm::fitOuterSize()
     const QMargins m = frameMarginsOf(this);
     const QSize frame(m.left() + m.right(), m.top() + m.bottom());
     setMinimumSize(QSize(DesignWidth, DesignHeight) - frame);
-    if (size() != m_outerSize - frame) resize(m_outerSize - frame);
+    resizeClientTo(this, m_outerSize - frame);
 }
 
-void TMainForm::fitOuterBounds(int triesLeft)
+// True when the frame is known and the outer bounds are as recorded.
+bool TMainForm::fitOuterBounds()
 {
-    // A window manager frames the window a moment after it is shown, and until then
-    // places the client area where the frame belongs. Fit again until the frame is
-    // known and the outer bounds are as recorded.
     const bool framed = !frameMarginsOf(this).isNull() || QGuiApplication::platformName() != QLatin1String("xcb");
     const int slack = roundingSlack(devicePixelRatioF());
     const QRect wanted(m_outerPos, m_outerSize);
     fitOuterSize();
     const QPoint at = outerBoundsOf(this).topLeft();
     if (!sameBounds(QRect(at, wanted.size()), wanted, slack)) moveFrameTo(this, m_outerPos);
-    const bool done = framed && sameBounds(outerBoundsOf(this), wanted, slack);
-    if (!done && triesLeft > 0) QTimer::singleShot(50, this, [this, triesLeft] { fitOuterBounds(triesLeft - 1); });
+    return framed && sameBounds(outerBoundsOf(this), wanted, slack);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -217,8 +214,10 @@ void TMainForm::showEvent(QShowEvent* event)
     fitOuterSize();
     moveFrameTo(this, m_outerPos);
     // Without a window manager nothing activates a new window: ask for it.
+    // A window manager frames the window a moment after it is shown, and until then
+    // places the client area where the frame belongs: fit until the bounds hold.
     QTimer::singleShot(0, this, [this] {
-        fitOuterBounds(100);
+        fitUntilSettled(this, [this] { return fitOuterBounds(); }, 100);
         activateWindow();
     });
 }

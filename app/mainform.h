@@ -177,7 +177,7 @@ private:
     void openDiary();
     void storePendingText();
     void fitOuterSize();
-    void fitOuterBounds(int triesLeft);
+    bool fitOuterBounds();
 
     std::unique_ptr<DayEntries> m_entries;
     std::unique_ptr<WindowHosts> m_hosts;

@@ -2,9 +2,11 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
+#include <optional>
 
 namespace vistelle {
 
@@ -23,6 +25,13 @@ QRect outerBoundsOf(const QWidget* window)
     return handle->geometry().marginsAdded(handle->frameMargins());
 }
 
+void resizeClientTo(QWidget* window, const QSize& size)
+{
+    window->resize(size);
+    QWindow* handle = window->windowHandle();
+    if (handle && handle->size() != size) handle->resize(size);
+}
+
 void moveFrameTo(QWidget* window, const QPoint& topLeft)
 {
     QWindow* handle = window->windowHandle();
@@ -31,6 +40,64 @@ void moveFrameTo(QWidget* window, const QPoint& topLeft)
     // system is taken for the client's while the frame is new to it.
     const QMargins m = handle->frameMargins();
     handle->setPosition(topLeft + QPoint(m.left(), m.top()));
+}
+
+namespace {
+
+// Fits a window until it is settled: every 50 ms for a while, and whenever the window
+// system moves, resizes or activates the window (a busy window manager frames it late).
+class Settler : public QObject {
+public:
+    Settler(QWidget* window, std::function<bool()> fit, int tries)
+        : QObject(window), m_window(window), m_fit(std::move(fit)), m_triesLeft(tries)
+    {
+        window->installEventFilter(this);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (--m_triesLeft <= 0) m_timer.stop();
+            step();
+        });
+        m_timer.start(50);
+    }
+
+    void step()
+    {
+        if (m_done) return;
+        const bool inPlace = m_fit();
+        const QRect outer = outerBoundsOf(m_window);
+        if (inPlace && m_placed == outer) {
+            m_done = true;
+            m_window->removeEventFilter(this);
+            deleteLater();
+            return;
+        }
+        m_placed = inPlace ? std::optional(outer) : std::nullopt;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        // A window manager that frames the window where it already is moves nothing, but
+        // activates it.
+        const QEvent::Type t = e->type();
+        if (t == QEvent::Move || t == QEvent::Resize || t == QEvent::WindowActivate)
+            QTimer::singleShot(0, this, [this] { step(); });
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::function<bool()> m_fit;
+    int m_triesLeft;
+    QTimer m_timer;
+    std::optional<QRect> m_placed;
+    bool m_done = false;
+};
+
+} // namespace
+
+void fitUntilSettled(QWidget* window, std::function<bool()> fit, int tries)
+{
+    (new Settler(window, std::move(fit), tries))->step();
 }
 
 int roundingSlack(qreal devicePixelRatio)
@@ -74,6 +141,12 @@ QRect fitIntoArea(const QRect& bounds, const QRect& area, const QSize& minimum)
         fitted.moveTop(area.top());
     }
     return fitted;
+}
+
+QPoint placeInside(const QRect& bounds, const QRect& area)
+{
+    return {qMax(area.left(), qMin(bounds.left(), area.right() + 1 - bounds.width())),
+            qMax(area.top(), qMin(bounds.top(), area.bottom() + 1 - bounds.height()))};
 }
 
 } // namespace vistelle
