@@ -44,8 +44,10 @@ void moveFrameTo(QWidget* window, const QPoint& topLeft)
 
 namespace {
 
-// Fits a window until it is settled: every 50 ms for a while, and whenever the window
-// system moves, resizes or activates the window (a busy window manager frames it late).
+// Fits a window until it is settled: every 50 ms, and whenever the window system moves,
+// resizes or activates the window. A window manager that frames the window where it
+// already is moves nothing, but activates it. The tries count only while the window is
+// on screen: a busy window manager maps it late.
 class Settler : public QObject {
 public:
     Settler(QWidget* window, std::function<bool()> fit, int tries)
@@ -53,7 +55,8 @@ public:
     {
         window->installEventFilter(this);
         connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (--m_triesLeft <= 0) m_timer.stop();
+            const QWindow* handle = m_window->windowHandle();
+            if (handle && handle->isExposed() && --m_triesLeft <= 0) return finish();
             step();
         });
         m_timer.start(50);
@@ -64,20 +67,13 @@ public:
         if (m_done) return;
         const bool inPlace = m_fit();
         const QRect outer = outerBoundsOf(m_window);
-        if (inPlace && m_placed == outer) {
-            m_done = true;
-            m_window->removeEventFilter(this);
-            deleteLater();
-            return;
-        }
+        if (inPlace && m_placed == outer) return finish();
         m_placed = inPlace ? std::optional(outer) : std::nullopt;
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        // A window manager that frames the window where it already is moves nothing, but
-        // activates it.
         const QEvent::Type t = e->type();
         if (t == QEvent::Move || t == QEvent::Resize || t == QEvent::WindowActivate)
             QTimer::singleShot(0, this, [this] { step(); });
@@ -85,6 +81,14 @@ protected:
     }
 
 private:
+    void finish()
+    {
+        m_done = true;
+        m_timer.stop();
+        m_window->removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget* m_window;
     std::function<bool()> m_fit;
     int m_triesLeft;

@@ -22,10 +22,10 @@ void resizeClientTo(QWidget* window, const QSize& size);
 // Moves the window so that its frame, not its client area, starts at the point.
 void moveFrameTo(QWidget* window, const QPoint& topLeft);
 
-// Runs fit now, then every 50 ms for tries runs and on every move, resize and activation
-// of the window, until fit reports the window in place on two runs in a row with the same outer
-// bounds. A window manager frames and places a new window some time after it is shown,
-// late when it is busy.
+// Runs fit now, then every 50 ms and on every move, resize and activation of the window,
+// until fit reports the window in place on two runs in a row with the same outer bounds
+// between them, or the window has been on screen for tries runs. A window manager
+// frames and places a new window some time after it is shown, late when it is busy.
 void fitUntilSettled(QWidget* window, std::function<bool()> fit, int tries);
 
 // How far, in device-independent pixels, outer bounds read back can lie from the bounds
