@@ -359,6 +359,10 @@ private slots:
         auto* view = form.findChild<QWidget*>("scaledPage");
         QVERIFY(view && view->isVisible());
         const QPoint onPicture = QPointF(292 * form.pageScale(), 272 * form.pageScale()).toPoint();
+        QTest::mouseMove(view, onPicture);
+        QCOMPARE(view->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseMove(view, QPoint(5, 5));
+        QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
         QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(5, 5)); // the title: nothing
         QCOMPARE(printer.dialogs, 0);
         QTest::mouseClick(view, Qt::LeftButton, {}, onPicture);
