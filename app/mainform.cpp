@@ -15,6 +15,8 @@
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
 #include "diary/dayentries.h"
+#include "diary/entrydays.h"
+#include "diary/diarykeeper.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/screenfit.h"
@@ -58,6 +60,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
+    // Days with an entry are drawn bold; the list behind the marks follows the table's rows.
+    m_entryDays = std::make_unique<EntryDays>(diary);
+    Calendar->dayMarks = [this](int year, int month) { return m_entryDays->ofMonth(year, month, settingsDate); };
     connectNavigation();
     connectPictures();
     PicPanel->installEventFilter(this);
@@ -125,6 +130,19 @@ void TMainForm::openDiary()
     // The settings date is a constant of the run; it is known even when the diary is not.
     settingsDate = strToDate(QStringLiteral("06/07/5050"));
     m_entries->settingsDate = settingsDate;
+    m_keeper = std::make_unique<DiaryKeeper>(diary, DiaryFile, settingsDate);
+    m_keeper->canSave = [this] { return diaryAvailable && !diary.ReadOnly() && !m_closing; };
+    m_keeper->beforeMerge = [this] { storePendingText(); };
+    m_keeper->afterMerge = [this] {
+        getCurrentDate();
+        Calendar->update();
+    };
+    m_keeper->reportError = [](const QString& message) { dialogs().error(message); };
+    m_entries->tableChanged = [this](TDateTime date) {
+        m_keeper->tableChanged(date);
+        m_entryDays->dateChanged(date);
+        Calendar->update();
+    };
     try {
         if (QFile::exists(DiaryFile)) {
             m_outerPos = QPoint(DesignLeft, DesignTop);
@@ -138,6 +156,7 @@ void TMainForm::openDiary()
             diary.CreateTable();
             diary.Open();
         }
+        m_keeper->adopt();
     } catch (const Error&) {
         // The file is never overwritten: the run goes on without the diary.
         diaryAvailable = false;
@@ -267,6 +286,9 @@ void TMainForm::formActivate()
 {
     ++activations;
     storePendingText();
+    // Entries another program wrote into diary.dat meanwhile join the table before the
+    // editor is reloaded.
+    if (m_keeper && diaryAvailable && !diary.ReadOnly()) m_keeper->mergeChangesOnDisk();
     dayLabels.clear();
     for (ClickLabel* l : dayNameLabels) dayLabels << l;
     for (ClickLabel* l : dateLabels) dayLabels << l;
@@ -309,7 +331,7 @@ bool TMainForm::formClose()
             guard([this] { storePendingText(); });
             if (diary.Locate(Date, Variant::fromDateTime(settingsDate))) diary.Delete();
             diary.AppendRecord({Variant::fromDateTime(settingsDate), Variant(encodeStoredText(composeRecord()))});
-            diary.SaveToFile(DiaryFile);
+            m_keeper->saveNow();
         } catch (const Error& e) {
             dialogs().error(e.message());
             if (!dialogs().confirm(QStringLiteral("The diary could not be saved. Close without saving it?")))
@@ -318,6 +340,36 @@ bool TMainForm::formClose()
     }
     saveChangedSets();
     return true;
+}
+
+void TMainForm::endSession()
+{
+    if (m_closing || m_sessionEnded) return;
+    m_sessionEnded = true;
+    // A search waiting at its prompt holds the table read-only; the end comes first.
+    if (diary.Active() && diary.ReadOnly()) diary.setReadOnly(false);
+    // Nobody is there to answer: boxes go to standard error, questions are answered No.
+    StandardErrorDialogs unattended;
+    Dialogs* before = setDialogs(&unattended);
+    const bool closed = close();
+    setDialogs(before);
+    if (!closed) {
+        m_closing = true;
+        m_endStatus = 1;
+        if (wallpaper) wallpaper->hide();
+        if (printForm) printForm->hide();
+        hide();
+    }
+    QCoreApplication::exit(m_endStatus);
+}
+
+void TMainForm::bringToFront()
+{
+    if (m_closing) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 // --- day editor ---

@@ -27,6 +27,8 @@ class TPrintForm;
 class TWallpaper;
 class WindowHosts;
 class DayEditor;
+class DiaryKeeper;
+class EntryDays;
 class HintSwitch;
 class DayEntries;
 class RepeatButton;
@@ -51,6 +53,14 @@ public:
     // Returns false when the close was refused (the diary could not be saved and the
     // user chose to keep the window open).
     bool formClose();
+    // The end of the desktop session or a signal: the close without questions (changed
+    // picture sets left unsaved). Ends the event loop with 0, or 1 when the diary could
+    // not be saved (reported on standard error).
+    void endSession();
+    bool sessionEnded() const { return m_sessionEnded; }
+    int endStatus() const { return m_endStatus; }
+    // A later start in the same folder asks the window to come to the front.
+    void bringToFront();
 
     // Day editor rules.
     void getCurrentDate();
@@ -152,6 +162,7 @@ public:
     QTimer* Timer;
 
     DayEntries& entries() { return *m_entries; }
+    DiaryKeeper* keeper() { return m_keeper.get(); }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -180,6 +191,8 @@ private:
     bool fitOuterBounds();
 
     std::unique_ptr<DayEntries> m_entries;
+    std::unique_ptr<DiaryKeeper> m_keeper;
+    std::unique_ptr<EntryDays> m_entryDays; // the days the calendar draws bold
     std::unique_ptr<WindowHosts> m_hosts;
     HintSwitch* m_hints;
     bool m_skipNextActivation = false;
@@ -189,6 +202,8 @@ private:
     QPoint m_outerPos{DesignLeft, DesignTop};
     bool m_shown = false;
     bool m_closing = false;
+    bool m_sessionEnded = false;
+    int m_endStatus = 0;
 };
 
 } // namespace vistelle

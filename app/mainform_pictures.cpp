@@ -67,10 +67,12 @@ void TMainForm::chClick(int n)
     setMonthPicture();
 }
 
+// A set file that fails part-way leaves the set with the pictures it had: the file is read
+// aside and put in place only when the whole of it was read.
 void TMainForm::loadSetIfNeeded(int n)
 {
     if (setLoaded[size_t(n)] || !QFile::exists(setFileName(n))) return;
-    readSetFile(setFileName(n), *pictureLists[size_t(n)]);
+    readSetFileWhole(setFileName(n), *pictureLists[size_t(n)]);
     setLoaded[size_t(n)] = true;
 }
 
@@ -83,7 +85,7 @@ void TMainForm::prepareSets()
         // damaged picture file must not make the diary unusable.
         if (!QFile::exists(setFileName(n))) guard([&] { writeSetFile(*pictureLists[size_t(n)], setFileName(n)); });
     }
-    guard([this] { readSetFile(setFileName(1), *pictureLists[1]); });
+    guard([this] { readSetFileWhole(setFileName(1), *pictureLists[1]); });
 }
 
 void TMainForm::saveChangedSets()

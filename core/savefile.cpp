@@ -1,19 +1,53 @@
 #include "core/savefile.h"
 
+#include <QFile>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 namespace vistelle {
 
-bool writeFileWhole(const QString& fileName, const QByteArray& bytes)
+namespace {
+
+FileStamp stampOf(const struct stat& st)
+{
+    FileStamp s;
+    s.device = qint64(st.st_dev);
+    s.inode = qint64(st.st_ino);
+    s.size = qint64(st.st_size);
+    s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+} // namespace
+
+FileStamp FileStamp::of(const QString& fileName)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0) return {};
+    return stampOf(st);
+}
+
+FileStamp FileStamp::ofDescriptor(int fd)
+{
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return {};
+    return stampOf(st);
+}
+
+bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written)
 {
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true); // used only where no temporary file can be made
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         file.commit();
         return false;
     }
+    // Taken from the open file, so that another program replacing the file right after
+    // the rename cannot pass for this write. Linking and renaming keep inode and time.
+    if (written) *written = FileStamp::ofDescriptor(file.handle());
     return file.commit();
 }
 

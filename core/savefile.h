@@ -9,8 +9,23 @@
 
 namespace vistelle {
 
+// What tells one version of a file from another without reading it: a file replaced by
+// another program has another inode, one rewritten in place another time or size.
+struct FileStamp {
+    qint64 device = -1;
+    qint64 inode = -1;
+    qint64 size = -1;
+    qint64 modifiedNs = -1;
+
+    bool exists() const { return inode >= 0; }
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp of(const QString& fileName); // not existing: !exists()
+    static FileStamp ofDescriptor(int fd);
+};
+
 // Returns false when the file could not be written; the old file is then as it was
-// (unless the in-place fallback failed part-way).
-bool writeFileWhole(const QString& fileName, const QByteArray& bytes);
+// (unless the in-place fallback failed part-way). written, when given, receives the
+// stamp of the file as this call wrote it.
+bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written = nullptr);
 
 } // namespace vistelle

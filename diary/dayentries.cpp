@@ -47,13 +47,15 @@ void DayEntries::appendEvent()
 {
     const QString text = m_editor.text();
     if (text.isEmpty()) return getCurrentDate();
-    m_table.AppendRecord({Variant::fromDateTime(currentDate), Variant(encodeStoredText(text))});
+    const TDateTime date = currentDate;
+    m_table.AppendRecord({Variant::fromDateTime(date), Variant(encodeStoredText(text))});
     getCurrentDate();
-    if (tableChanged) tableChanged();
+    if (tableChanged) tableChanged(date);
 }
 
 void DayEntries::updateEvent()
 {
+    const TDateTime date = currentDate;
     m_table.Edit();
     // An entry the user did not change keeps its stored bytes: the editor shows line
     // breaks and characters in its own form, which is not always the stored one.
@@ -62,7 +64,7 @@ void DayEntries::updateEvent()
     if (!text.isEmpty()) m_table.SetFieldValue(Event, Variant(encodeStoredText(text)));
     else m_table.Delete();
     getCurrentDate();
-    if (tableChanged) tableChanged();
+    if (tableChanged) tableChanged(date);
 }
 
 void DayEntries::TodayChange()

@@ -20,8 +20,8 @@ public:
     // The calendar's selected date.
     std::function<TDateTime()> selectedDate;
     TDateTime settingsDate = 0;
-    // Called after a store has appended, updated or deleted a row.
-    std::function<void()> tableChanged;
+    // Called after a store has appended, updated or deleted the row of the date.
+    std::function<void(TDateTime date)> tableChanged;
 
     TDateTime currentDate = 0;
     QString entryMode; // "append", "update", or empty before the first load

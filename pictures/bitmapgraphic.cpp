@@ -11,7 +11,7 @@ std::shared_ptr<BitmapGraphic> BitmapGraphic::fromFile(const QByteArray& file)
     if (file.isEmpty()) return g;
     const BmpFileInfo info = checkBmpFile(file);
     g->m_image = decodeBmpFile(file, info);
-    g->m_file = info.keepBytes ? file : encodeBmpFile(g->m_image);
+    g->m_file = file;
     return g;
 }
 

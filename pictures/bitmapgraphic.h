@@ -7,8 +7,8 @@ namespace vistelle {
 class BitmapGraphic final : public Graphic {
 public:
     BitmapGraphic() = default;
-    // From a BMP file; run-length or core-header files keep their bytes, other files are
-    // stored as the image writer's form. "Bitmap image is not valid" when rejected.
+    // From a BMP file, which is kept byte for byte and stored as it came (header form,
+    // resolution, bit depth and alpha included). "Bitmap image is not valid" when rejected.
     static std::shared_ptr<BitmapGraphic> fromFile(const QByteArray& file);
     // From pixels (a dropped bitmap).
     static std::shared_ptr<BitmapGraphic> fromImage(const QImage& image);

@@ -54,7 +54,6 @@ BmpFileInfo checkBmpFile(const QByteArray& file)
         invalid();
     }
     if (planes != 1 || info.width < 0 || info.height < 0) invalid();
-    info.keepBytes = info.headerSize == kCoreHeader || info.compression == kRle8 || info.compression == kRle4;
     return info;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// BMP files as the bitmap kind stores them. Files with run-length-compressed pixels or
-// the 12-byte core header are kept byte for byte (the image writer makes neither); every
-// other bitmap is stored as the image writer's uncompressed form with a 40-byte header.
+// BMP files as the bitmap kind stores them. A BMP file that was read (from a set file or
+// a dropped file) is kept byte for byte; a dropped bitmap is stored as the image writer's
+// uncompressed form with a 40-byte header.
 
 #include <QByteArray>
 #include <QImage>
@@ -14,7 +14,6 @@ struct BmpFileInfo {
     int height = 0;        // absolute value; top-down files have a negative height
     int bitCount = 0;
     quint32 compression = 0;
-    bool keepBytes = false; // run-length compressed or core header
 };
 
 // Checks the file and info headers: "BM" and a planes count of 1, else "Bitmap image is

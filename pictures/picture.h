@@ -39,7 +39,7 @@ public:
 
     // The picture as a bitmap of its own pixel size, for dragging out: a null image for
     // an empty picture; "Cannot assign a <class> to a TBitmap" for icons, metafiles and
-    // the generic kind.
+    // the generic kind. A JPEG above the decoders' pixel limit comes scaled down to fit it.
     QImage toBitmap() const;
 
     // The picture drawn at exactly `size` (smooth-scaled; JPEG decoded at a reduced DCT

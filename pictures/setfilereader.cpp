@@ -69,7 +69,11 @@ bool sameText(const QString& a, const QString& b) { return a.compare(b, Qt::Case
 
 class Reader {
 public:
-    Reader(const QByteArray& bytes, TLMDGraphicList& list) : m_in(bytes), m_list(list) {}
+    // `self` is the component the list stands for (itself, or the list a copy is read for).
+    Reader(const QByteArray& bytes, TLMDGraphicList& list, const TLMDGraphicList& self)
+        : m_in(bytes), m_list(list), m_self(self)
+    {
+    }
 
     void read()
     {
@@ -87,6 +91,7 @@ public:
 private:
     ByteReader m_in;
     TLMDGraphicList& m_list;
+    const TLMDGraphicList& m_self;
 
     void skipPrefix()
     {
@@ -244,27 +249,40 @@ private:
 
     bool ownerHasOther(const QString& name) const
     {
-        QObject* owner = m_list.parent();
+        QObject* owner = m_self.parent();
         if (!owner) return false;
         if (sameText(owner->objectName(), name)) return true;
         const auto children = owner->findChildren<QObject*>();
         for (const QObject* child : children)
-            if (child != &m_list && sameText(child->objectName(), name)) return true;
+            if (child != &m_self && child != &m_list && sameText(child->objectName(), name)) return true;
         return false;
     }
 };
 
-} // namespace
-
-void readSetBytes(const QByteArray& bytes, TLMDGraphicList& list) { Reader(bytes, list).read(); }
-
-void readSetFile(const QString& fileName, TLMDGraphicList& list)
+QByteArray readWholeFile(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) raise(fmt(QStringLiteral("Cannot open file %s"), fileName));
-    const QByteArray bytes = file.readAll();
-    file.close();
-    readSetBytes(bytes, list);
+    return file.readAll();
+}
+
+} // namespace
+
+void readSetBytes(const QByteArray& bytes, TLMDGraphicList& list) { Reader(bytes, list, list).read(); }
+
+void readSetFile(const QString& fileName, TLMDGraphicList& list) { readSetBytes(readWholeFile(fileName), list); }
+
+void readSetBytesWhole(const QByteArray& bytes, TLMDGraphicList& list)
+{
+    TLMDGraphicList copy;
+    copy.assign(list);
+    Reader(bytes, copy, list).read();
+    list.assign(copy);
+}
+
+void readSetFileWhole(const QString& fileName, TLMDGraphicList& list)
+{
+    readSetBytesWhole(readWholeFile(fileName), list);
 }
 
 } // namespace vistelle

@@ -19,4 +19,10 @@ class TLMDGraphicList;
 void readSetFile(const QString& fileName, TLMDGraphicList& list);
 void readSetBytes(const QByteArray& bytes, TLMDGraphicList& list);
 
+// The same reading, done on a copy of the list: the result takes the list's place only
+// when the whole file was read, so a failure leaves the list exactly as it was. The name
+// rules treat the copy as the list itself.
+void readSetFileWhole(const QString& fileName, TLMDGraphicList& list);
+void readSetBytesWhole(const QByteArray& bytes, TLMDGraphicList& list);
+
 } // namespace vistelle

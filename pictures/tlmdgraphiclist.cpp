@@ -36,6 +36,17 @@ TLMDGraphicListItem& TLMDGraphicListItems::add()
     return *m_items.back();
 }
 
+void TLMDGraphicListItems::assign(const TLMDGraphicListItems& other)
+{
+    if (&other == this) return;
+    m_items.clear();
+    for (const auto& from : other.m_items) {
+        TLMDGraphicListItem& item = add();
+        item.setName(from->Name());
+        item.setPicture(from->Picture());
+    }
+}
+
 int TLMDGraphicListItems::indexOf(const TLMDGraphicListItem* item) const
 {
     for (size_t i = 0; i < m_items.size(); ++i)
@@ -50,6 +61,15 @@ void TLMDGraphicListItems::move(int from, int to)
     auto item = std::move(m_items[size_t(from)]);
     m_items.erase(m_items.begin() + from);
     m_items.insert(m_items.begin() + to, std::move(item));
+}
+
+void TLMDGraphicList::assign(const TLMDGraphicList& other)
+{
+    setObjectName(other.objectName());
+    m_graphics.assign(other.m_graphics);
+    m_left = other.m_left;
+    m_top = other.m_top;
+    m_tag = other.m_tag;
 }
 
 } // namespace vistelle

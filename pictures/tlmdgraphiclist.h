@@ -51,6 +51,8 @@ public:
 
     TLMDGraphicListItem& add();
     void clear() { m_items.clear(); }
+    // Makes the items copies of the other collection's (names and pictures).
+    void assign(const TLMDGraphicListItems& other);
     int indexOf(const TLMDGraphicListItem* item) const;
     // Moves the item at `from` to `to`; "List index out of bounds (<to>)" when `to` is
     // no position of the collection.
@@ -74,6 +76,9 @@ public:
     void setTop(quint16 top) { m_top = top; }
     int Tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
+
+    // Takes the other list's component name, items, design position and tag.
+    void assign(const TLMDGraphicList& other);
 
 private:
     TLMDGraphicListItems m_graphics;

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <cstdio>
+
 namespace vistelle {
 
 namespace {
@@ -28,7 +30,12 @@ Dialogs& dialogs()
     return installed ? *installed : real;
 }
 
-void setDialogs(Dialogs* d) { installed = d; }
+Dialogs* setDialogs(Dialogs* d)
+{
+    Dialogs* before = installed;
+    installed = d;
+    return before;
+}
 
 void setAfterBoxHook(std::function<void(QWidget*)> hook) { afterBoxHook = std::move(hook); }
 
@@ -71,6 +78,22 @@ void MessageBoxDialogs::message(const QString& text)
     centre(box);
     box.exec();
     runAfterBoxHook(before);
+}
+
+void StandardErrorDialogs::error(const QString& text)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(applicationTitle()), qPrintable(errorBoxText(text)));
+}
+
+bool StandardErrorDialogs::confirm(const QString& text)
+{
+    std::fprintf(stderr, "%s (answered No)\n", qPrintable(text));
+    return false;
+}
+
+void StandardErrorDialogs::message(const QString& text)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(applicationTitle()), qPrintable(text));
 }
 
 void ScriptedDialogs::record(const QString& entry)

@@ -24,7 +24,8 @@ public:
 
 // The dialogs in force (the real boxes unless a test installed others).
 Dialogs& dialogs();
-void setDialogs(Dialogs* dialogs); // nullptr: back to the real boxes
+// nullptr: back to the real boxes. Returns the dialogs installed before.
+Dialogs* setDialogs(Dialogs* dialogs);
 
 // Runs after every box closes, with the window that was active when the box opened;
 // the application uses it to make that window active again.
@@ -32,6 +33,15 @@ void setAfterBoxHook(std::function<void(QWidget* activeBefore)> hook);
 void runAfterBoxHook(QWidget* activeBefore);
 
 class MessageBoxDialogs : public Dialogs {
+public:
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+    void message(const QString& text) override;
+};
+
+// For an end without anyone to answer (logout, a signal): every box goes to standard
+// error, every question is answered No.
+class StandardErrorDialogs : public Dialogs {
 public:
     void error(const QString& text) override;
     bool confirm(const QString& text) override;

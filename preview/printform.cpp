@@ -84,7 +84,6 @@ public:
     ScaledPage(QWidget* page, QWidget* picture, std::function<void()> pictureClick, QWidget* parent)
         : QWidget(parent), m_page(page), m_picture(picture), m_pictureClick(std::move(pictureClick))
     {
-        setObjectName(QStringLiteral("scaledPage"));
         setAttribute(Qt::WA_OpaquePaintEvent);
         setMouseTracking(true);
     }
@@ -161,8 +160,9 @@ TPrintForm::TPrintForm(PreviewHost& host, QWidget* parent)
     setAutoFillBackground(true);
     setFixedSize(ClientWidth, ClientHeight);
     move(252, 18);
+    // The page and its scaled view carry no names: a picture set's list cannot take the
+    // name of a component of this window.
     m_page = new QWidget(this);
-    m_page->setObjectName(QStringLiteral("page"));
     m_page->setAutoFillBackground(true);
     m_page->setGeometry(0, 0, ClientWidth, ClientHeight);
     buildBands();

@@ -30,14 +30,18 @@ void TableReader::read()
     const qint32 mapWidth = int32At(9);
     const qint32 sectionLength = int32At(13);
     m_pos = HeaderSize;
-    if (mapWidth < 0 || sectionLength < 0 || sectionLength > remaining()) fail(MsgCorruption);
+    // Each field takes at least a byte of the descriptor section. Checked against the
+    // section, which is written back unchanged, a count that reads once reads again; it
+    // also bounds the row map of every row written back.
+    if (sectionLength < 0 || sectionLength > remaining()) fail(MsgCorruption);
+    if (mapWidth < 0 || mapWidth > sectionLength) fail(MsgCorruption);
     const QByteArray section(m_data + m_pos, sectionLength);
     m_pos += sectionLength;
     parseDescriptors(section, mapWidth);
     m_cursor.descriptorSection = section;
     m_cursor.mapWidth = mapWidth;
     readNotes(mapWidth);
-    checkRecordCount(recordCount, mapWidth);
+    checkRecordCount(recordCount);
     readRows(recordCount, mapWidth);
 }
 
@@ -105,19 +109,19 @@ void TableReader::readNotes(qint32 mapWidth)
     m_pos += length;
 }
 
-// Every row needs at least its map, so a count the remaining bytes cannot hold is refused
-// like one that cannot be reserved at all. A table without fields holds no rows.
-void TableReader::checkRecordCount(qint32 count, qint32 mapWidth) const
+// Nothing is reserved up front: the rows that are there are read, and a count the bytes
+// cannot hold ends in the record-count check.
+void TableReader::checkRecordCount(qint32 count) const
 {
-    const bool fits = mapWidth > 0 ? count <= remaining() / mapWidth : count == 0;
-    if (count < 0 || count > MaxListCapacity || !fits) throw Error(fmt(MsgListCapacity, count));
+    if (count < 0 || count > MaxListCapacity) throw Error(fmt(MsgListCapacity, count));
 }
 
+// A table without fields has no row bytes, so none of its declared rows is there.
 void TableReader::readRows(qint32 count, qint32 mapWidth)
 {
     ProgressReporter progress(m_progress);
     qint64 read = 0;
-    while (read < count && remaining() >= mapWidth) {
+    while (read < count && mapWidth > 0 && remaining() >= mapWidth) {
         const bool cutShort = readRow(mapWidth, read + 1);
         ++read;
         progress.report(read, count);

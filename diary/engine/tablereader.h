@@ -31,7 +31,7 @@ private:
     void parseDescriptors(const QByteArray& section, qint32 count);
     void parseDescriptor(const QByteArray& text);
     void readNotes(qint32 mapWidth);
-    void checkRecordCount(qint32 count, qint32 mapWidth) const;
+    void checkRecordCount(qint32 count) const;
     void readRows(qint32 count, qint32 mapWidth);
     bool readRow(qint32 mapWidth, qint64 recNo);
     inline bool readValue(const TVolgaField& f, int entry, RowImage& image, qint64 recNo);

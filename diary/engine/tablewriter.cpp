@@ -12,19 +12,19 @@ using namespace tablefile;
 
 namespace {
 
-void putInt32(QByteArray& out, qint32 v)
+char* putInt32(char* p, qint32 v)
 {
-    char bytes[4];
-    qToLittleEndian(v, bytes);
-    out.append(bytes, 4);
+    qToLittleEndian(v, p);
+    return p + 4;
 }
 
-void putInt16(QByteArray& out, qint16 v)
+char* putBytes(char* p, const char* bytes, qsizetype n)
 {
-    char bytes[2];
-    qToLittleEndian(v, bytes);
-    out.append(bytes, 2);
+    std::memcpy(p, bytes, size_t(n));
+    return p + n;
 }
+
+char* putBytes(char* p, const QByteArray& bytes) { return putBytes(p, bytes.constData(), bytes.size()); }
 
 // Letter and size of a field definition; types outside the table are written as "s"
 // without a size and read back as a String of the default size.
@@ -82,20 +82,23 @@ QByteArray TableWriter::emptyImage(const TFieldDefs& defs)
     return out;
 }
 
+// The image is written into one buffer sized once, through a plain pointer: a save
+// of a large diary runs on the window thread, so each row costs a few copies only.
 qint64 TableWriter::write(QByteArray& out) const
 {
     const qsizetype start = out.size();
-    out.reserve(start + sizeBound());
-    putInt32(out, 0);
-    out.append(TableMarker);
-    putInt32(out, 0);
-    putInt32(out, m_cursor.mapWidth);
-    putInt32(out, qint32(m_cursor.descriptorSection.size()));
-    out.append(m_cursor.descriptorSection);
+    out.resize(start + sizeBound());
+    char* const begin = out.data() + start;
+    char* p = putInt32(begin, 0);
+    *p++ = TableMarker;
+    p = putInt32(p, 0);
+    p = putInt32(p, m_cursor.mapWidth);
+    p = putInt32(p, qint32(m_cursor.descriptorSection.size()));
+    p = putBytes(p, m_cursor.descriptorSection);
     if (m_cursor.hasNotes) {
-        out.append(NotesMarker);
-        putInt16(out, qint16(m_cursor.notes.size()));
-        out.append(m_cursor.notes);
+        *p++ = NotesMarker;
+        qToLittleEndian(qint16(m_cursor.notes.size()), p);
+        p = putBytes(p + 2, m_cursor.notes);
     }
     ProgressReporter progress(m_progress);
     const auto& rows = m_cursor.rows();
@@ -103,13 +106,14 @@ qint64 TableWriter::write(QByteArray& out) const
     qint32 written = 0;
     for (qint64 i = 0; i < total; ++i) {
         if (!rows[size_t(i)].isLive()) continue;
-        writeRow(rows[size_t(i)], out);
+        p = writeRow(rows[size_t(i)], p);
         ++written;
         progress.report(i + 1, total);
     }
-    const qint64 length = out.size() - start;
-    qToLittleEndian(written, out.data() + start + RecordCountOffset);
-    qToLittleEndian(qint32(length), out.data() + start);
+    const qint64 length = p - begin;
+    qToLittleEndian(written, begin + RecordCountOffset);
+    qToLittleEndian(qint32(length), begin);
+    out.resize(start + length);
     return length;
 }
 
@@ -122,30 +126,28 @@ qsizetype TableWriter::sizeBound() const
         if (!row.isLive()) continue;
         size += m_cursor.mapWidth + m_cursor.rowWidth();
         for (const TVolgaField& f : fields)
-            if (isVariable(f.type)) size += row.image.reference(f).size();
+            if (isVariable(f.type)) size += 4 + row.image.reference(f).size();
     }
     return size;
 }
 
-void TableWriter::writeRow(const TVolgaRow& row, QByteArray& out) const
+char* TableWriter::writeRow(const TVolgaRow& row, char* p) const
 {
-    const qsizetype mapPos = out.size();
-    out.append(qsizetype(m_cursor.mapWidth), '\0');
+    char* map = p;
+    p += m_cursor.mapWidth;
     const QList<TVolgaField>& fields = m_cursor.fields();
-    for (int i = 0; i < fields.size(); ++i) {
-        const int entry = writeValue(fields[i], row.image, out);
-        out.data()[mapPos + i] = char(entry);
-    }
+    for (int i = 0; i < fields.size(); ++i) map[i] = char(writeValue(fields[i], row.image, p));
+    return p;
 }
 
-// Writes one value; returns its map entry (0: nothing written, an empty or zero value).
-int TableWriter::writeValue(const TVolgaField& f, const RowImage& image, QByteArray& out)
+// Writes one value and moves p past it; returns its map entry (0: nothing written, an
+// empty or zero value).
+int TableWriter::writeValue(const TVolgaField& f, const RowImage& image, char*& p)
 {
     if (isVariable(f.type)) {
         const QByteArray& bytes = image.reference(f);
         if (bytes.isEmpty()) return 0;
-        putInt32(out, qint32(bytes.size()));
-        out.append(bytes);
+        p = putBytes(putInt32(p, qint32(bytes.size())), bytes);
         return VariableMapEntry;
     }
     const char* slot = image.slot(f);
@@ -154,17 +156,17 @@ int TableWriter::writeValue(const TVolgaField& f, const RowImage& image, QByteAr
     case EngineType::Currency:
     case EngineType::DateTime: {
         if (qFromLittleEndian<double>(slot) == 0.0) return 0;
-        out.append(slot, 8);
+        p = putBytes(p, slot, 8);
         return 8;
     }
     case EngineType::SmallStr: {
         const int length = int(qstrnlen(slot, f.width));
-        out.append(slot, length);
+        p = putBytes(p, slot, length);
         return length;
     }
     default:
         if (image.isBlank(f)) return 0;
-        out.append(slot, f.width);
+        p = putBytes(p, slot, f.width);
         return f.width;
     }
 }

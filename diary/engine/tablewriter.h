@@ -22,8 +22,8 @@ public:
 
 private:
     qsizetype sizeBound() const;
-    void writeRow(const TVolgaRow& row, QByteArray& out) const;
-    static int writeValue(const TVolgaField& f, const RowImage& image, QByteArray& out);
+    char* writeRow(const TVolgaRow& row, char* p) const;
+    static int writeValue(const TVolgaField& f, const RowImage& image, char*& p);
 
     const TVolgaCursor& m_cursor;
     std::function<void(int)> m_progress;

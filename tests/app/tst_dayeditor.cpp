@@ -126,7 +126,11 @@ private slots:
         }
         auto form = fx->start();
         int changes = 0;
-        form->entries().tableChanged = [&] { ++changes; };
+        const auto hook = form->entries().tableChanged;
+        form->entries().tableChanged = [&, hook](TDateTime date) {
+            ++changes;
+            if (hook) hook(date);
+        };
         const auto storedNow = [&] { return form->diary.Lookup("date", Variant::fromDateTime(march10), "event").toBytes(); };
         MainFormFixture::clickDay(*form, 10);
         QCOMPARE(form->Today->text(), decodeStoredText(stored).replace(QRegularExpression("\r\n|\r|\n"), "\r\n"));

@@ -4,7 +4,9 @@
 #include "app/clicklabel.h"
 #include "app/splitterpanel.h"
 #include "mainformfixture.h"
+#include "core/error.h"
 #include "pictures/builtinpictures.h"
+#include "pictures/jpeggraphic.h"
 #include "pictures/picture.h"
 #include "pictures/pictureview.h"
 #include "pictures/setfilereader.h"
@@ -68,6 +70,50 @@ bool drop(TMainForm& form, QMimeData& data)
     QDropEvent dropEvent(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.PicPanel, &dropEvent);
     return dropEvent.isAccepted() && dropEvent.dropAction() != Qt::IgnoreAction;
+}
+
+// A good set file of twelve small pictures, one colour per month.
+QByteArray smallSetFile(const QString& name)
+{
+    TLMDGraphicList list;
+    list.setObjectName(name);
+    for (int m = 0; m < 12; ++m) {
+        TLMDGraphicListItem& item = list.Graphics().add();
+        item.setName(QStringLiteral("pic%1").arg(m));
+        item.setPicture(Picture(std::make_shared<JpegGraphic>(jpegBytes(QColor::fromHsv(m * 30, 200, 200), {32, 24}))));
+    }
+    list.setLeft(514);
+    list.setTop(301);
+    return setFileBytes(list);
+}
+
+// The reader's own message for these bytes.
+QString readMessage(const QByteArray& bytes, const QString& name)
+{
+    TLMDGraphicList list;
+    list.setObjectName(name);
+    try {
+        readSetBytes(bytes, list);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QStringLiteral("(read)");
+}
+
+// The good file cut at many lengths, and broken in the middle by an Index beyond the
+// items of the fifth.
+void damagedSetFiles(const QString& name)
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = smallSetFile(name);
+    for (qsizetype length = 0; length < good.size(); length += length < 40 ? 7 : good.size() / 24)
+        QTest::addRow("cut at %d", int(length)) << good.left(length);
+    QTest::newRow("last byte missing") << good.chopped(1);
+    QByteArray badIndex = good;
+    const QByteArray fifth = QByteArray("\x05Index\x02\x04", 8);
+    QVERIFY(badIndex.contains(fifth));
+    badIndex.replace(fifth, QByteArray("\x05Index\x02\x0B", 8));
+    QTest::newRow("index 11 in the fifth item") << badIndex;
 }
 
 bool dropFiles(TMainForm& form, const QStringList& names)
@@ -165,6 +211,50 @@ private slots:
         QCOMPARE(fx->boxes.log, QStringList("error: Stream read error."));
         QCOMPARE(form->Today->text(), QStringLiteral("still here"));
         QCOMPARE(form->Image->picture().size(), QSize(1024, 768)); // built-in
+    }
+
+    void setOneThatFailsPartWayKeepsItsBuiltInPictures_data() { damagedSetFiles("piclist1"); }
+    void setOneThatFailsPartWayKeepsItsBuiltInPictures()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString message = readMessage(bytes, "piclist1");
+        QVERIFY(message != "(read)");
+        writeDiary({{encodeDate(2009, 3, 4), "still here"}});
+        writeFile("graphics1.dat", bytes);
+        auto form = fx->start();
+        // One box, then a normal window: the built-in March picture, the labels, today's entry.
+        QCOMPARE(fx->boxes.log, QStringList("error: " + errorBoxText(message)));
+        QCOMPARE(form->pictureLists[1]->Graphics().count(), 12);
+        QCOMPARE(form->Image->picture().size(), QSize(1024, 768));
+        QCOMPARE(form->monthLabel->text(), QStringLiteral("March"));
+        QCOMPARE(form->weekLabel->text(), QStringLiteral("Week 10"));
+        QCOMPARE(form->yearLabel->text(), QStringLiteral("2009"));
+        QCOMPARE(form->Today->text(), QStringLiteral("still here"));
+        const int activations = form->activations;
+        MainFormFixture::leaveAndReturn(*form);
+        QCOMPARE(form->activations, activations + 1);
+        QCOMPARE(fx->boxes.log.size(), 1);
+    }
+
+    void laterSetThatFailsPartWayKeepsItsPictures_data() { damagedSetFiles("piclist2"); }
+    void laterSetThatFailsPartWayKeepsItsPictures()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString message = readMessage(bytes, "piclist2");
+        fx->start()->close();
+        writeFile("graphics2.dat", bytes);
+        auto form = fx->start();
+        form->ch[1]->click();
+        QCOMPARE(fx->boxes.log, QStringList("error: " + errorBoxText(message)));
+        QVERIFY(!form->setLoaded[2]);
+        QCOMPARE(form->pictureLists[2]->Graphics().count(), 12);
+        QCOMPARE(form->Image->picture().size(), QSize(800, 600)); // the placeholder, after the box
+        // The file is tried again at the next choice, and nothing comes back at an activation.
+        form->ch[0]->click();
+        form->ch[1]->click();
+        MainFormFixture::leaveAndReturn(*form);
+        QCOMPARE(fx->boxes.log.size(), 2);
+        QCOMPARE(form->pictureLists[2]->Graphics().at(11).Picture().size(), QSize(800, 600));
     }
 
     void changedSetsAreOfferedInOrderAtClose()

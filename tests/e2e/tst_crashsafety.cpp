@@ -1,11 +1,13 @@
-// Saves killed with SIGKILL at random moments leave a whole file: the diary and a picture
-// set are saved over and over by a child process (this same program started with a child
-// switch), which is killed at a random moment; after each kill the file must open and
+// Saves killed with SIGKILL at random moments leave a whole file: the diary (saved directly,
+// and saved as the window saves as you go, on a writer thread) and a picture set are saved
+// over and over by a child process (this same program started with a child switch), which
+// is killed at a random moment; after each kill the file must open and
 // hold either the version last reported as saved or the one after it, never less.
 
 #include "diaryfile.h"
 #include "xsession.h"
 
+#include "diary/diarykeeper.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/builtinpictures.h"
 #include "pictures/setfilereader.h"
@@ -31,9 +33,11 @@ namespace {
 
 constexpr int DiaryEntries = 36500;
 constexpr int DiaryKills = 200;
+constexpr int KeeperKills = 100;
 constexpr int SetKills = 100;
 const QString DiaryChild = QStringLiteral("--save-diary-loop");
 const QString SetChild = QStringLiteral("--save-set-loop");
+const QString KeeperChild = QStringLiteral("--keep-diary-loop");
 
 // --- the versions both sides agree on ---
 
@@ -92,28 +96,63 @@ void report(int version)
 
 // --- the children: save until killed ---
 
+int versionOnFile(TVolgaTable& table)
+{
+    table.Locate(QStringLiteral("date"), Variant::fromDateTime(settingsDate()));
+    return table.GetFieldValue(QStringLiteral("event")).toBytes().mid(8).toInt();
+}
+
+// Makes the changes of the version; returns the date of the entry changed.
+TDateTime applyVersion(TVolgaTable& table, int version)
+{
+    const int row = changedRow(version);
+    const TDateTime date = encodeDate(2000, 1, 1) + row;
+    table.Locate(QStringLiteral("date"), Variant::fromDateTime(date));
+    table.Edit();
+    table.SetFieldValue(QStringLiteral("event"), Variant(changedText(row, version)));
+    table.Post();
+    table.Locate(QStringLiteral("date"), Variant::fromDateTime(settingsDate()));
+    table.Edit();
+    table.SetFieldValue(QStringLiteral("event"), Variant(versionText(version)));
+    table.Post();
+    return date;
+}
+
 int diaryChild(const QString& dir)
 {
     QDir::setCurrent(dir);
     TVolgaTable table;
     table.setTableName(QStringLiteral("diary.dat"));
     table.Open();
-    table.Locate(QStringLiteral("date"), Variant::fromDateTime(settingsDate()));
-    int version = table.GetFieldValue(QStringLiteral("event")).toBytes().mid(8).toInt();
-    for (;;) {
-        ++version;
-        const int row = changedRow(version);
-        table.Locate(QStringLiteral("date"), Variant::fromDateTime(encodeDate(2000, 1, 1) + row));
-        table.Edit();
-        table.SetFieldValue(QStringLiteral("event"), Variant(changedText(row, version)));
-        table.Post();
-        table.Locate(QStringLiteral("date"), Variant::fromDateTime(settingsDate()));
-        table.Edit();
-        table.SetFieldValue(QStringLiteral("event"), Variant(versionText(version)));
-        table.Post();
+    for (int version = versionOnFile(table) + 1;; ++version) {
+        applyVersion(table, version);
         table.SaveToFile(QStringLiteral("diary.dat"));
         report(version);
     }
+}
+
+// Saves as the window does: each change handed to the keeper, which writes it on its
+// writer thread; the next change follows the report of the save.
+int keeperChild(const QString& dir)
+{
+    QDir::setCurrent(dir);
+    TVolgaTable table;
+    table.setTableName(QStringLiteral("diary.dat"));
+    table.Open();
+    DiaryKeeper keeper(table, QStringLiteral("diary.dat"), settingsDate());
+    keeper.adopt();
+    keeper.setSaveDelay(0);
+    int version = versionOnFile(table);
+    auto next = [&] {
+        ++version;
+        keeper.tableChanged(applyVersion(table, version));
+    };
+    QObject::connect(&keeper, &DiaryKeeper::saved, [&] {
+        report(version);
+        next();
+    });
+    next();
+    return QCoreApplication::exec();
 }
 
 int setChild(const QString& dir)
@@ -195,12 +234,23 @@ class TestCrashSafety : public QObject {
     Q_OBJECT
 
 private slots:
+    void killedDiarySavesLeaveTheOldOrTheNewTable_data();
     void killedDiarySavesLeaveTheOldOrTheNewTable();
     void killedSetSavesLeaveTheOldOrTheNewSet();
 };
 
+void TestCrashSafety::killedDiarySavesLeaveTheOldOrTheNewTable_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("kills");
+    QTest::newRow("saved directly") << DiaryChild << DiaryKills;
+    QTest::newRow("saved as you go") << KeeperChild << KeeperKills;
+}
+
 void TestCrashSafety::killedDiarySavesLeaveTheOldOrTheNewTable()
 {
+    QFETCH(QString, mode);
+    QFETCH(int, kills);
     QTemporaryDir dir;
     QList<DiaryRow> base = largeDiary(DiaryEntries);
     base << DiaryRow{settingsDate(), versionText(0)};
@@ -208,13 +258,13 @@ void TestCrashSafety::killedDiarySavesLeaveTheOldOrTheNewTable()
     const qint64 size = QFileInfo(dir.filePath(QStringLiteral("diary.dat"))).size();
     QVERIFY(size > 5'000'000);
 
-    Killer killer(DiaryChild, dir.path());
+    Killer killer(mode, dir.path());
     const auto [startMs, saveMs] = killer.measure(4);
     int onDisk = 4;
     QCOMPARE(readDiary(dir.filePath(QStringLiteral("diary.dat"))), expectedDiary(base, onDisk));
 
     int sameAsReported = 0, oneAhead = 0;
-    for (int i = 0; i < DiaryKills; ++i) {
+    for (int i = 0; i < kills; ++i) {
         // Anywhere from before the file is read to the middle of the third save.
         const int delay = int(QRandomGenerator::global()->bounded(startMs + saveMs * 5 / 2 + 1));
         const int reported = killer.runAndKill(delay);
@@ -235,7 +285,7 @@ void TestCrashSafety::killedDiarySavesLeaveTheOldOrTheNewTable()
     }
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     qInfo("%lld-byte diary, open %lld ms, save %lld ms; %d kills: %d found the reported version, %d the one being saved; files left: %s",
-          size, startMs, saveMs, DiaryKills, sameAsReported, oneAhead, qPrintable(left.join(u' ')));
+          size, startMs, saveMs, kills, sameAsReported, oneAhead, qPrintable(left.join(u' ')));
     QVERIFY2(onlyTheFileAndCompleteTemporaries(left, QStringLiteral("diary.dat")), qPrintable(left.join(u' ')));
 }
 
@@ -288,6 +338,7 @@ int main(int argc, char* argv[])
     try {
         if (args.size() == 3 && args[1] == DiaryChild) return diaryChild(args[2]);
         if (args.size() == 3 && args[1] == SetChild) return setChild(args[2]);
+        if (args.size() == 3 && args[1] == KeeperChild) return keeperChild(args[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 2;

@@ -8,6 +8,7 @@
 
 #include "core/datetime.h"
 #include "pictures/setfilereader.h"
+#include "platform/instance/instancelock.h"
 #include "pictures/tlmdgraphiclist.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <memory>
 
 using namespace vistelle;
@@ -68,6 +70,12 @@ private slots:
     void windowKeepsItsDesignedOuterBoundsAcrossRuns();
     void windowKeepsItsOuterBoundsAfterAStartUpErrorBox();
     void scaledDesktopKeepsTheRecordAndFitsThePreview();
+    void signalsEndTheRunWithTheTextStored_data();
+    void signalsEndTheRunWithTheTextStored();
+    void storeReachesTheFileBeforeAKill();
+    void secondStartBringsTheRunningWindowToTheFront();
+    void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
+    void entriesWrittenByAnotherProgramAreMerged();
 
 private:
     // Starts the program in the working folder; owned by the fixture; null on failure.
@@ -323,7 +331,7 @@ void TestEndToEnd::unreadableDiaryIsLeftByteForByte()
 
     QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
     QStringList files = QDir(work()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    QCOMPARE(files, (QStringList{"diary.dat", "graphics1.dat", "graphics2.dat", "graphics3.dat", "graphics4.dat"}));
+    QCOMPARE(files, (QStringList{".vistelle.lock", "diary.dat", "graphics1.dat", "graphics2.dat", "graphics3.dat", "graphics4.dat"}));
 }
 
 // A folder in the way of diary.dat makes the save at close fail (even for root): the
@@ -569,6 +577,122 @@ void TestEndToEnd::scaledDesktopKeepsTheRecordAndFitsThePreview()
     qInfo("records: %s", qPrintable(records.join(u' ')));
     QCOMPARE(records[1], records[0]);
     QCOMPARE(records[2], records[0]);
+}
+
+// --- nothing stored is lost ---
+
+void TestEndToEnd::signalsEndTheRunWithTheTextStored_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::newRow("SIGTERM (logout)") << SIGTERM;
+    QTest::newRow("SIGHUP (terminal closed)") << SIGHUP;
+    QTest::newRow("SIGINT (Ctrl+C)") << SIGINT;
+}
+
+void TestEndToEnd::signalsEndTheRunWithTheTextStored()
+{
+    QFETCH(int, number);
+    auto run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    run->click(run->map().dayEditor());
+    run->type(QStringLiteral("typed before logout"));
+    QVERIFY(::kill(pid_t(run->pid()), number) == 0);
+    QVERIFY2(run->waitForExit(), "the program did not end");
+    QVERIFY2(!run->crashed() && run->exitCode() == 0, qPrintable(run->errorOutput()));
+    QVERIFY2(m_x->findWindows(ErrorBoxTitle + u'|' + ConfirmTitle).isEmpty(), "a box was left");
+    const QList<DiaryRow> rows = diaryRows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0], (DiaryRow{today(), "typed before logout"}));
+    QCOMPARE(rows[1].date, settingsDate());
+    QVERIFY(RecordPattern.match(QString::fromLatin1(rows[1].text)).hasMatch());
+}
+
+// A store is on disk within a second; a kill then loses nothing, and the lock the killed
+// run left is taken over by the next start at once.
+void TestEndToEnd::storeReachesTheFileBeforeAKill()
+{
+    auto run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    const auto [y, m, d] = decodeDate(today());
+    const QPoint other = cellOfDay(y, m, d <= 14 ? d + 7 : d - 7);
+    run->click(run->map().dayEditor());
+    run->type(QStringLiteral("stored then killed"));
+    run->click(run->map().calendarCell(other.x(), other.y()));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY2(waitUntil([&] { return diaryRows().size() == 1; }, 10000), "the store did not reach diary.dat");
+    qInfo("the store reached diary.dat after at most %lld ms", clock.elapsed());
+    run->kill();
+    QCOMPARE(diaryRows(), (QList<DiaryRow>{{today(), "stored then killed"}}));
+
+    auto next = startProgram();
+    QVERIFY2(next, "the next start did not show its window");
+    QVERIFY2(m_x->findWindows(ErrorBoxTitle).isEmpty(), "the next start showed a box");
+    QVERIFY2(closeCleanly(*next, &m_why), qPrintable(m_why));
+    QCOMPARE(diaryRows().size(), 2);
+}
+
+void TestEndToEnd::secondStartBringsTheRunningWindowToTheFront()
+{
+    auto first = startProgram();
+    QVERIFY2(first, "the main window did not appear");
+    m_x->xdotool({QStringLiteral("windowminimize"), QString::number(first->mainWindow())});
+    QVERIFY(waitUntil([&] { return m_x->activeWindow() != first->mainWindow(); }, BoxTimeoutMs));
+    QMap<QString, QByteArray> before;
+    for (const QString& f : QDir(work()).entryList(QDir::Files | QDir::Hidden)) before[f] = fileBytes(work(f));
+
+    auto second = startProgram(false);
+    QVERIFY2(second, "the second start did not start");
+    QVERIFY2(second->waitForExit(), "the second start did not end");
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY2(waitUntil([&] { return m_x->activeWindow() == first->mainWindow(); }, BoxTimeoutMs),
+             "the running window did not come to the front");
+    QCOMPARE(m_x->findWindows(MainTitle).size(), 1);
+    QMap<QString, QByteArray> after;
+    for (const QString& f : QDir(work()).entryList(QDir::Files | QDir::Hidden)) after[f] = fileBytes(work(f));
+    QVERIFY2(after == before, "the second start wrote into the folder");
+    QVERIFY2(closeCleanly(*first, &m_why), qPrintable(m_why));
+}
+
+// A folder held by something that does not answer (here: this test holding the lock).
+void TestEndToEnd::secondStartThatGetsNoAnswerSaysSoAndWritesNothing()
+{
+    InstanceLock held(work());
+    QVERIFY(held.tryLock());
+    auto run = startProgram(false);
+    QVERIFY2(run, "the program did not start");
+    const WindowId box = waitForBox(QStringLiteral("^Vistelle$"));
+    QVERIFY2(box, "no error box");
+    QVERIFY2(answerBox(box, QStringLiteral("Return")), "the box did not close");
+    QVERIFY2(run->waitForExit(), "the program did not end");
+    QCOMPARE(run->exitCode(), 1);
+    QCOMPARE(QDir(work()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList(InstanceLock::lockFileName()));
+}
+
+// A synchronising program replaces diary.dat while the window is open: its entries join
+// the diary when the window becomes active, and the close keeps them.
+void TestEndToEnd::entriesWrittenByAnotherProgramAreMerged()
+{
+    const TDateTime day = encodeDate(2009, 3, 3);
+    writeDiary(work(QStringLiteral("diary.dat")), {{day, "written here"}});
+    auto run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    const QString synced = work(QStringLiteral(".diary.dat.sync"));
+    writeDiary(synced, {{day, "written here"}, {day + 1, "written on the laptop"}});
+    QVERIFY(::rename(QFile::encodeName(synced).constData(), QFile::encodeName(work(QStringLiteral("diary.dat"))).constData()) == 0);
+    // Back from the slideshow, the window becomes active again.
+    run->click(run->map().picture(), 3);
+    const WindowId show = m_x->waitForWindow(SlideshowTitle, BoxTimeoutMs);
+    QVERIFY2(show, "the slideshow did not appear");
+    QVERIFY(m_x->activate(show));
+    m_x->click(show, QPoint(640, 512), 1);
+    QVERIFY2(waitUntil([&] { return m_x->activeWindow() == run->mainWindow(); }, BoxTimeoutMs), "no return to the window");
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
+    const QList<DiaryRow> rows = diaryRows();
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows.mid(0, 2), (QList<DiaryRow>{{day, "written here"}, {day + 1, "written on the laptop"}}));
+    QCOMPARE(rows[2].date, settingsDate());
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -163,9 +163,18 @@ private slots:
         QTest::newRow("negative record count") << image(-1, 2, DiarySection) << "List capacity out of bounds (-1)";
         QTest::newRow("huge record count") << image(0x7FFFFFFF, 2, DiarySection, DiaryRow2009)
                                           << "List capacity out of bounds (2147483647)";
-        QTest::newRow("rows without fields") << image(1, 0, "\x14", "x") << "List capacity out of bounds (1)";
+        QTest::newRow("rows without fields") << image(1, 0, "\x14", "x")
+                                            << prefix + "Number of records read (0) does not match declared record count (1)";
         QTest::newRow("count beyond the bytes") << image(1000, 2, DiarySection, DiaryRow2009)
-                                               << "List capacity out of bounds (1000)";
+                                               << prefix + "Number of records read (1) does not match declared record count (1000)";
+        QTest::newRow("cut short after the header") << image(1, 2, DiarySection)
+                                                   << prefix + "Number of records read (0) does not match declared record count (1)";
+        // Without the closing 0x14 the descriptors simply run out before F.
+        const QByteArray openSection = DiarySection.chopped(1);
+        QTest::newRow("field count beyond the bytes") << image(0, 200000000, openSection) << corrupt;
+        QTest::newRow("largest field count") << image(0, 0x7FFFFFFF, openSection) << corrupt;
+        QTest::newRow("field count one beyond") << image(0, 24, openSection) << corrupt;
+        QTest::newRow("fields without a section") << image(1, 3, "", hex("00 00 00")) << corrupt;
     }
 
     void refusedImages()
@@ -255,6 +264,15 @@ private slots:
         openFile(table, path());
         QCOMPARE(table.FieldCount(), 2);
         QCOMPARE(table.GetFieldValue("event").toBytes(), QByteArray("abc"));
+
+        // A field count up to the length of the section still opens, and is written back.
+        const QByteArray wide = image(0, 23, section);
+        writeFile(path(), wide);
+        TVolgaTable second;
+        openFile(second, path());
+        QCOMPARE(second.FieldCount(), 2);
+        second.SaveToFile(path());
+        QCOMPARE(readFile(path()), wide);
     }
 
     void fifteenTypesRoundTrip()

@@ -48,10 +48,10 @@ inline QByteArray wmfRecords()
         "030000000000");                     // EOF
 }
 
-inline QByteArray wmfWithRecords(const QByteArray& records, quint32 maxRecordWords = 7)
+inline QByteArray wmfWithRecords(const QByteArray& records, quint32 maxRecordWords = 7, quint16 objects = 1)
 {
     QByteArray header = QByteArray::fromHex("0100" "0900" "0003") // type, header words, version
-        + le32(quint32((18 + records.size()) / 2)) + le16(1) + le32(maxRecordWords) + le16(0);
+        + le32(quint32((18 + records.size()) / 2)) + le16(objects) + le32(maxRecordWords) + le16(0);
     QByteArray placeable = QByteArray::fromHex("D7CDC69A" "0000" "0000" "0000" "6400" "3200" "6000" "00000000");
     quint16 sum = 0;
     for (int i = 0; i < 10; ++i) sum ^= qFromLittleEndian<quint16>(placeable.constData() + 2 * i);

@@ -15,6 +15,8 @@
 #include "pictures/metafilegraphic.h"
 #include "pictures/metafilerenderer.h"
 #include "pictures/picture.h"
+#include "pictures/setfilereader.h"
+#include "pictures/setfilewriter.h"
 #include "pictures/tlmdgraphiclist.h"
 
 #include <QElapsedTimer>
@@ -72,6 +74,25 @@ QByteArray coreBmp()
 {
     return "BM" + le32(26 + 16) + le32(0) + le32(26) + le32(12) + le16(2) + le16(2) + le16(1) + le16(24)
         + QByteArray::fromHex("FF0000" "FFFFFF" "0000" "0000FF" "00FF00" "0000");
+}
+
+// A 2 × 2, 8-bit bitmap with a two-colour palette and no resolution (both fields 0).
+QByteArray palette8Bmp()
+{
+    return "BM" + le32(62 + 8) + le32(0) + le32(62)
+        + le32(40) + le32(2) + le32(2) + le16(1) + le16(8) + le32(0) + le32(8) + le32(0) + le32(0) + le32(2) + le32(0)
+        + QByteArray::fromHex("0000FF00" "00FF0000") // palette: red, green
+        + QByteArray::fromHex("00010000" "01000000");
+}
+
+// A 2 × 1, 32-bit bitmap with the 124-byte header and an alpha mask: half-transparent
+// red, opaque green.
+QByteArray alpha32Bmp()
+{
+    QByteArray header = le32(124) + le32(2) + le32(1) + le16(1) + le16(32) + le32(3) + le32(8) + le32(2835)
+        + le32(2835) + le32(0) + le32(0) + le32(0x00FF0000) + le32(0x0000FF00) + le32(0x000000FF) + le32(0xFF000000)
+        + QByteArray("BGRs") + QByteArray(48, 0) + le32(4) + le32(0) + le32(0) + le32(0);
+    return "BM" + le32(14 + 124 + 8) + le32(0) + le32(14 + 124) + header + QByteArray::fromHex("0000FF80" "00FF00FF");
 }
 
 GifData sampleGif()
@@ -290,6 +311,33 @@ private slots:
         QCOMPARE(QColor(img.pixel(0, 1)), QColor(Qt::blue));
     }
 
+    void bitmapFilesKeepTheirBytesThroughASetFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("8-bit without resolution") << palette8Bmp() << QSize(2, 2);
+        QTest::newRow("32-bit, 124-byte header, alpha") << alpha32Bmp() << QSize(2, 1);
+        QTest::newRow("run-length") << rle8Bmp() << QSize(4, 2);
+    }
+    void bitmapFilesKeepTheirBytesThroughASetFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        const Picture dropped = Picture::fromFile(writeFile(dir, "picture.bmp", file));
+        QCOMPARE(dropped.size(), size);
+        QCOMPARE(dropped.graphic()->classData(), le32(quint32(file.size())) + file);
+        TLMDGraphicList list;
+        list.setObjectName("piclist2");
+        list.Graphics().add().setPicture(dropped);
+        const QByteArray stored = setFileBytes(list);
+        TLMDGraphicList back;
+        back.setObjectName("piclist2");
+        readSetBytes(stored, back);
+        QCOMPARE(static_cast<const BitmapGraphic*>(back.Graphics().at(0).Picture().graphic())->fileBytes(), file);
+        QCOMPARE(setFileBytes(back), stored);
+    }
+
     void otherBitmapsAreStoredInTheWritersForm()
     {
         const QImage img = fixtures::quadrants(6, 4);
@@ -401,6 +449,29 @@ private slots:
         QCOMPARE(errorOf([&] { e.render(QSize(100, 50)); }), QString("(no error)"));
     }
 
+    void metafileColoursAreDrawnExactly()
+    {
+        // Two brushes that no colour name matches, side by side, without an outline, and
+        // a text with markup characters in it.
+        const QByteArray records = QByteArray::fromHex(
+            "050000000B02" "0000" "0000"               // SETWINDOWORG 0, 0
+            "050000000C02" "3200" "6400"               // SETWINDOWEXT 50 high, 100 wide
+            "08000000FA02" "0500" "0000" "0000" "00000000" // CREATEPENINDIRECT null pen
+            "07000000FC02" "0000" "C800C800" "0000"    // CREATEBRUSHINDIRECT (200, 0, 200)
+            "07000000FC02" "0000" "0A78E600" "0000"    // CREATEBRUSHINDIRECT (10, 120, 230)
+            "040000002D010000" "040000002D010100"      // SELECTOBJECT pen, first brush
+            "070000001B04" "3200" "3200" "0000" "0000" // RECTANGLE left half
+            "040000002D010200"                         // SELECTOBJECT second brush
+            "070000001B04" "3200" "6400" "0000" "3200" // RECTANGLE right half
+            "0500000009020A141E00"                     // SETTEXTCOLOR (10, 20, 30)
+            "0800000021050400" "613C6226" "0500" "0000" // TEXTOUT "a<b&" at 0, 5
+            "030000000000");                           // EOF
+        const Picture p(std::make_shared<MetafileGraphic>(fixtures::wmfWithRecords(records, 8, 3)));
+        const QImage img = mustRender(p, QSize(100, 50));
+        QCOMPARE(QColor(img.pixel(25, 25)), QColor(200, 0, 200));
+        QCOMPARE(QColor(img.pixel(75, 25)), QColor(10, 120, 230));
+    }
+
     void crashingOrHangingHelperLeavesThePictureUndrawn()
     {
         QTemporaryDir dir;
@@ -432,6 +503,22 @@ private slots:
         QCOMPARE(errorOf([&] { icon.toBitmap(); }), QString("Cannot assign a TIcon to a TBitmap"));
         QCOMPARE(errorOf([&] { Picture::fromFile("noext").toBitmap(); }),
                  QString("Cannot assign a TOleGraphic to a TBitmap"));
+    }
+
+    void jpegAboveThePixelLimitIsDraggedOutScaledDown()
+    {
+        // A small JPEG whose frame header claims 65000 × 16600 pixels, 16 times the limit:
+        // the missing data decodes as grey, at 1/8 of the size.
+        QByteArray huge = fixtures::jpeg(16, 16);
+        const qsizetype sof = huge.indexOf("\xFF\xC0");
+        QVERIFY(sof > 0);
+        huge.replace(sof + 5, 4, QByteArray::fromHex("40D8" "FDE8")); // height, width (big-endian)
+        const Picture p(std::make_shared<JpegGraphic>(huge));
+        QCOMPARE(p.size(), QSize(65000, 16600));
+        QImage bitmap;
+        QCOMPARE(errorOf([&] { bitmap = p.toBitmap(); }), QString("(no error)"));
+        QCOMPARE(bitmap.size(), QSize(8125, 2075));
+        QVERIFY(qint64(bitmap.width()) * bitmap.height() <= kMaxDecodedPixels);
     }
 };
 

@@ -258,6 +258,54 @@ private slots:
         QCOMPARE(list->Left(), quint16(542)); // Left comes after Graphics: never reached
     }
 
+    void readingAsideChangesTheListOnlyWhenTheWholeFileWasRead()
+    {
+        QObject owner;
+        auto* list = new TLMDGraphicList(&owner);
+        list->setObjectName("piclist2");
+        fillBuiltinList(*list, 2);
+        list->setLeft(1);
+        (new QObject(&owner))->setObjectName("piclist3");
+        const Picture placeholder = list->Graphics().at(0).Picture();
+        const QByteArray jpeg = fixtures::jpeg();
+        const QByteArray good = file(item("a", 0, jpegPayload(jpeg)) + item("b", 1) + item("c", 2, jpegPayload(jpeg)));
+        auto readWhole = [&](const QByteArray& bytes) {
+            try {
+                readSetBytesWhole(bytes, *list);
+            } catch (const Error& e) {
+                return e.message();
+            }
+            return QStringLiteral("(no error)");
+        };
+        auto readInPlace = [](const QByteArray& bytes) {
+            TLMDGraphicList fresh;
+            fresh.setObjectName("piclist2");
+            return readError(bytes, fresh);
+        };
+        auto unchanged = [&] {
+            return list->objectName() == "piclist2" && list->Graphics().count() == 12 && list->Left() == 1
+                && list->Graphics().at(0).Picture().sharesGraphicWith(placeholder);
+        };
+        for (qsizetype length : {qsizetype(40), good.size() / 2, good.size() - 1}) {
+            QCOMPARE(readWhole(good.left(length)), readInPlace(good.left(length)));
+            QVERIFY(unchanged());
+        }
+        QCOMPARE(readWhole(file(item("a", 1))), readInPlace(file(item("a", 1))));
+        QVERIFY(unchanged());
+        // The copy counts as the list itself: another component's name is refused, the
+        // list's own name in other letters is not.
+        QCOMPARE(readWhole(file(item("x", 0), "piclist3")), QString("A component named piclist3 already exists"));
+        QVERIFY(unchanged());
+        QCOMPARE(readWhole(QByteArray(good).replace("piclist2", "PICLIST2")), QString("(no error)"));
+        QCOMPARE(list->objectName(), QString("PICLIST2"));
+        QCOMPARE(names(*list), QStringList({"a", "b", "c"}));
+        QCOMPARE(jpegBytesOf(list->Graphics().at(2)), jpeg);
+        QCOMPARE(list->Left(), quint16(542));
+        // An empty collection keeps the items, as reading in place does.
+        readSetBytesWhole(file(QByteArray()), *list);
+        QCOMPARE(names(*list), QStringList({"a", "b", "c"}));
+    }
+
     void secondItemWithIndexZeroMovesFirst()
     {
         const QByteArray a = fixtures::jpeg(10, 10), b = fixtures::jpeg(20, 10);

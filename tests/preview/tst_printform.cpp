@@ -356,9 +356,9 @@ private slots:
             for (int x = 0; x < screen.width(); ++x) difference += qAbs(qGray(screen.pixel(x, y)) - qGray(expected.pixel(x, y)));
         QVERIFY2(difference < 8 * qint64(screen.width()) * screen.height(), qPrintable(QString::number(difference)));
 
-        auto* view = form.findChild<QWidget*>("scaledPage");
-        QVERIFY(view && view->isVisible());
         const QPoint onPicture = QPointF(292 * form.pageScale(), 272 * form.pageScale()).toPoint();
+        QWidget* view = form.childAt(onPicture); // the scaled page over the page
+        QVERIFY(view && view != form.monthImage && view->rect() == form.rect());
         QTest::mouseMove(view, onPicture);
         QCOMPARE(view->cursor().shape(), Qt::PointingHandCursor);
         QTest::mouseMove(view, QPoint(5, 5));

@@ -1,0 +1,118 @@
+// Saving as you go on a diary of 36,500 entries (100 years, one entry of about 200
+// characters a day): what one store costs the window thread, without and with the save
+// that follows it (the table's image built and handed to the writer thread, which then
+// writes it while the window goes on), and the write itself for comparison.
+
+#include "app/mainform.h"
+#include "calendar/qelcalendar.h"
+#include "core/savefile.h"
+#include "diary/dayeditor.h"
+#include "diary/diarykeeper.h"
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace vistelle;
+
+namespace {
+
+constexpr int Entries = 36500;
+const TDateTime FirstDate = encodeDate(1950, 1, 1);
+
+QByteArray entryText(int i)
+{
+    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
+                      "read two chapters in the evening and wrote these lines before going to sleep. ";
+    while (text.size() < 200) text += "Quiet day. ";
+    return text.left(200);
+}
+
+struct Session {
+    QTemporaryDir dir;
+    ScriptedDialogs boxes;
+    std::unique_ptr<TMainForm> form;
+
+    Session()
+    {
+        QDir::setCurrent(dir.path());
+        setDialogs(&boxes);
+        TVolgaTable t;
+        t.setTableName("diary.dat");
+        t.FieldDefs().Add("date", ftDateTime, 0, false);
+        t.FieldDefs().Add("event", ftMemo, 0, false);
+        t.CreateTable();
+        t.Open();
+        for (int i = 0; i < Entries; ++i) t.AppendRecord({Variant::fromDateTime(FirstDate + i), Variant(entryText(i))});
+        t.SaveToFile("diary.dat");
+        form = std::make_unique<TMainForm>();
+        form->show();
+        form->Calendar->SetSelectedDate(FirstDate + Entries / 2);
+        form->formActivate();
+    }
+};
+
+Session& session()
+{
+    static Session s;
+    return s;
+}
+
+// One store of a changed text for the selected date (an update of its row).
+void storeOnce(TMainForm& form, int i, benchmark::State& state)
+{
+    state.PauseTiming();
+    form.Today->setPlainText(QStringLiteral("Edited entry, version %1").arg(i));
+    form.Today->document()->setModified(true);
+    state.ResumeTiming();
+    form.storeEvent();
+}
+
+void BM_StoreWithoutSave(benchmark::State& state)
+{
+    TMainForm& form = *session().form;
+    int i = 0;
+    for (auto _ : state) storeOnce(form, ++i, state);
+    form.keeper()->waitForWriter();
+}
+BENCHMARK(BM_StoreWithoutSave)->Unit(benchmark::kMillisecond);
+
+void BM_StoreWithSave(benchmark::State& state)
+{
+    TMainForm& form = *session().form;
+    DiaryKeeper& keeper = *form.keeper();
+    int i = 0;
+    for (auto _ : state) {
+        storeOnce(form, ++i, state);
+        keeper.startSave();
+        state.PauseTiming();
+        keeper.waitForWriter();
+        state.ResumeTiming();
+    }
+    if (!session().boxes.log.isEmpty()) state.SkipWithError(qPrintable(session().boxes.log.join(u'\n')));
+}
+BENCHMARK(BM_StoreWithSave)->Unit(benchmark::kMillisecond);
+
+// For comparison: the writer thread's part, the image written and synced atomically.
+void BM_WriteImage(benchmark::State& state)
+{
+    const QByteArray image = session().form->diary.saveImage();
+    for (auto _ : state) writeFileWhole(QStringLiteral("image.dat"), image);
+    state.SetBytesProcessed(state.iterations() * image.size());
+}
+BENCHMARK(BM_WriteImage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    session().form.reset();
+    setDialogs(nullptr);
+    return 0;
+}

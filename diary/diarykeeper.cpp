@@ -1,0 +1,282 @@
+#include "diary/diarykeeper.h"
+#include "core/error.h"
+#include "diary/engine/volgatable.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace vistelle {
+
+namespace {
+
+const QString Date = QStringLiteral("date");
+const QString Event = QStringLiteral("event");
+
+QByteArray hashOf(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1); }
+
+QString backupFileName(TDateTime day)
+{
+    const DateParts d = decodeDate(day);
+    return QStringLiteral("%1/diary-%2-%3-%4.dat")
+        .arg(DiaryKeeper::backupFolder())
+        .arg(d.year, 4, 10, QLatin1Char('0'))
+        .arg(d.month, 2, 10, QLatin1Char('0'))
+        .arg(d.day, 2, 10, QLatin1Char('0'));
+}
+
+DatedEntries entriesOfImage(const QByteArray& image, TDateTime settingsDate)
+{
+    if (image.isEmpty()) return {};
+    TVolgaTable table;
+    table.setLoadMode(lmStream);
+    table.setLoadStream(image);
+    table.Open();
+    return readEntries(table, settingsDate);
+}
+
+} // namespace
+
+DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime settingsDate, QObject* parent)
+    : QObject(parent), m_table(table), m_fileName(fileName), m_settingsDate(settingsDate)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(SaveDelayMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] { startSave(); });
+}
+
+DiaryKeeper::~DiaryKeeper()
+{
+    if (m_writer) m_writer->join();
+}
+
+void DiaryKeeper::adopt()
+{
+    m_baseImage = m_table.cursor() ? m_table.cursor()->source : QByteArray();
+    m_savedSinceRead.clear();
+    m_knownStamp = FileStamp::of(m_fileName);
+    m_knownHash.clear();
+    m_dirty.clear();
+}
+
+void DiaryKeeper::tableChanged(TDateTime date)
+{
+    if (date != m_settingsDate) m_dirty.insert(date);
+    saveSoon();
+}
+
+// The first store of a burst starts the timer; later ones ride along, so that a steady
+// stream of stores still reaches the file within the delay.
+void DiaryKeeper::saveSoon()
+{
+    if (!m_timer.isActive()) m_timer.start();
+}
+
+void DiaryKeeper::startSave()
+{
+    if (m_writer) return; // its end starts the next save
+    if (canSave && !canSave()) {
+        if (!m_dirty.empty()) saveSoon();
+        return;
+    }
+    if (!mergeChangesOnDisk() || m_dirty.empty()) return;
+    startWriter(prepareJob());
+}
+
+// Builds the save on the window thread: the table's image and the texts of the changed
+// dates as they go to the file. The first save of a day also backs up the file it replaces.
+DiaryKeeper::Job DiaryKeeper::prepareJob()
+{
+    Job job;
+    job.fileName = m_fileName;
+    job.image = m_table.saveImage(std::move(m_spareImage));
+    for (TDateTime date : m_dirty) {
+        const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
+        m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
+    }
+    m_dirty.clear();
+    const TDateTime day = today();
+    if (day != m_backupCheckedDay) {
+        m_backupCheckedDay = day;
+        job.backupName = backupFileName(day);
+    }
+    return job;
+}
+
+void DiaryKeeper::startWriter(Job job)
+{
+    m_writerResult = std::make_unique<Result>();
+    Result* result = m_writerResult.get();
+    m_writer = std::make_unique<std::thread>([this, job = std::move(job), result]() mutable {
+        *result = runJob(std::move(job));
+        QMetaObject::invokeMethod(this, [this] { waitForWriter(); }, Qt::QueuedConnection);
+    });
+}
+
+void DiaryKeeper::waitForWriter()
+{
+    if (!m_writer) return;
+    m_writer->join();
+    m_writer.reset();
+    const std::unique_ptr<Result> result = std::move(m_writerResult);
+    finishWrite(*result);
+}
+
+void DiaryKeeper::finishWrite(Result& result)
+{
+    m_spareImage = std::move(result.image);
+    if (result.saved) {
+        rememberSaved(m_writingTexts);
+        m_knownStamp = result.stamp;
+        m_knownHash = result.hash;
+        m_saveFailureReported = false;
+    } else {
+        for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+    }
+    m_writingTexts.clear();
+    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+    if (!result.saved && !m_saveFailureReported) {
+        // Reported once; later stores try again without a box until a save succeeds.
+        m_saveFailureReported = true;
+        if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+    }
+    if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
+    if (result.saved) emit saved();
+}
+
+void DiaryKeeper::saveNow()
+{
+    waitForWriter();
+    mergeChangesOnDisk(true);
+    m_timer.stop();
+    Result result = runJob(prepareJob());
+    if (result.saved) {
+        finishWrite(result);
+        return;
+    }
+    for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+    m_writingTexts.clear();
+    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+    raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+}
+
+// Runs on the writer thread: touches nothing but the job and the files.
+DiaryKeeper::Result DiaryKeeper::runJob(Job job)
+{
+    Result result;
+    backUp(job, result);
+    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp);
+    if (result.saved) result.hash = hashOf(job.image);
+    result.image = std::move(job.image);
+    return result;
+}
+
+// A backup of the day made earlier (by this run or another) is kept as it is.
+void DiaryKeeper::backUp(const Job& job, Result& result)
+{
+    if (job.backupName.isEmpty() || QFile::exists(job.backupName) || !QFileInfo(job.fileName).isFile()) return;
+    result.backupName = job.backupName;
+    QFile current(job.fileName);
+    const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)
+        && writeFileWhole(job.backupName, current.readAll());
+    result.backupFailed = !copied;
+    if (copied) pruneBackups(backupFolder());
+}
+
+// Keeps the newest backups (their names sort by date) and removes the older ones.
+void DiaryKeeper::pruneBackups(const QString& folder)
+{
+    static const QRegularExpression name(QStringLiteral("^diary-\\d{4}-\\d{2}-\\d{2}\\.dat$"));
+    QDir dir(folder);
+    QStringList backups = dir.entryList({QStringLiteral("diary-*.dat")}, QDir::Files, QDir::Name);
+    backups.removeIf([](const QString& n) { return !name.match(n).hasMatch(); });
+    for (qsizetype i = 0; i + BackupsKept < backups.size(); ++i) dir.remove(backups[i]);
+}
+
+void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
+{
+    for (const auto& [date, text] : texts) m_savedSinceRead[date] = text;
+}
+
+DatedEntries DiaryKeeper::baseEntries() const
+{
+    DatedEntries base = entriesOfImage(m_baseImage, m_settingsDate);
+    for (const auto& [date, text] : m_savedSinceRead) {
+        if (text.isEmpty()) base.erase(date);
+        else base[date] = text;
+    }
+    return base;
+}
+
+QByteArray DiaryKeeper::knownHash()
+{
+    if (m_knownHash.isEmpty()) m_knownHash = hashOf(m_baseImage); // nothing written since the read
+    return m_knownHash;
+}
+
+bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
+{
+    if (!m_table.Active()) return true;
+    waitForWriter();
+    const FileStamp stamp = FileStamp::of(m_fileName);
+    // A file that is gone is written anew by the next save; something that is not a file
+    // at all makes that save fail.
+    if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+
+    auto unreadable = [&](const QString& message) {
+        const bool reported = m_unreadableReported;
+        m_unreadableReported = true; // before the box: its end runs an activation
+        if (throwOnUnreadable) raise(message);
+        if (!reported && reportError) reportError(message);
+        return false;
+    };
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), m_fileName));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QByteArray hash = hashOf(bytes);
+    if (hash == knownHash()) {
+        m_knownStamp = stamp; // touched or copied, not changed
+        return true;
+    }
+    TVolgaTable disk;
+    disk.setLoadMode(lmStream);
+    disk.setLoadStream(bytes);
+    try {
+        disk.Open();
+    } catch (const Error& e) {
+        return unreadable(e.message());
+    }
+
+    if (beforeMerge) beforeMerge();
+    const DatedEntries theirs = readEntries(disk, m_settingsDate);
+    DatedEntries ours = readEntries(m_table, m_settingsDate);
+    const std::vector<EntryChange> changes = mergeByDate(baseEntries(), ours, theirs, mergeSeparator());
+    applyChanges(m_table, changes);
+
+    // From here on the file read is what this run last read; what differs from it is unsaved.
+    for (const EntryChange& c : changes) {
+        if (c.text.isEmpty()) ours.erase(c.date);
+        else ours[c.date] = c.text;
+    }
+    m_dirty.clear();
+    for (const auto& [date, text] : ours) {
+        const auto it = theirs.find(date);
+        if (it == theirs.end() || it->second != text) m_dirty.insert(date);
+    }
+    for (const auto& [date, text] : theirs) {
+        if (!ours.count(date)) m_dirty.insert(date);
+    }
+    m_baseImage = bytes;
+    m_savedSinceRead.clear();
+    m_knownStamp = stamp;
+    m_knownHash = hash;
+    m_unreadableReported = false;
+    if (!changes.empty() && afterMerge) afterMerge();
+    if (!m_dirty.empty()) saveSoon();
+    return true;
+}
+
+} // namespace vistelle

@@ -1,0 +1,120 @@
+#pragma once
+// Keeps diary.dat up to date while the window runs: every store is followed, within a
+// second, by an atomic save of the whole table (saves coalesced, written on a writer
+// thread, never two at once); a diary.dat that another program changed since this run
+// last read or wrote it is merged in by date before it is saved over; the first save of
+// each day keeps a copy of the file it replaces under backups/.
+
+#include "core/datetime.h"
+#include "core/savefile.h"
+#include "diary/exchange/datemerge.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace vistelle {
+
+class TVolgaTable;
+
+class DiaryKeeper : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int SaveDelayMs = 250;
+    static constexpr int BackupsKept = 30;
+    static QString backupFolder() { return QStringLiteral("backups"); }
+    static QString mergeSeparator() { return QStringLiteral("----- other copy -----"); }
+
+    DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime settingsDate, QObject* parent = nullptr);
+    ~DiaryKeeper() override; // waits for a save in progress
+
+    // Whether the table may be saved now (the diary is available and no search runs).
+    std::function<bool()> canSave;
+    // Runs before a merge changes the table: the editor's unsaved text is stored first.
+    std::function<void()> beforeMerge;
+    // Runs after a merge changed the table: the editor and the calendar show the result.
+    std::function<void()> afterMerge;
+    // Shows an error to the user.
+    std::function<void(const QString& message)> reportError;
+
+    // The table was just read from the file or created: the file holds what the table holds.
+    void adopt();
+    // A store changed the row of date: a save follows soon.
+    void tableChanged(TDateTime date);
+    // Merges diary.dat when another program changed it since this run last read or wrote
+    // it. Returns false when the file on disk cannot be read; its error is reported once
+    // (or thrown, with throwOnUnreadable) and the table keeps its entries.
+    bool mergeChangesOnDisk(bool throwOnUnreadable = false);
+    // What the timer does: merges changes on disk, then hands the table's image to the
+    // writer thread (unless a save is in progress: its end starts the next one).
+    void startSave();
+    // Waits for a save in progress and takes its result.
+    void waitForWriter();
+    // The save at close, done at once: waits for a running save, merges what changed on
+    // disk and writes the table as it stands. Throws the error the user is to see.
+    void saveNow();
+
+    bool hasUnsavedChanges() const { return !m_dirty.empty(); }
+    bool writing() const { return bool(m_writer); }
+    void setSaveDelay(int ms) { m_timer.setInterval(ms); }
+
+signals:
+    // A save reached the file.
+    void saved();
+
+private:
+    struct Job {
+        QString fileName;
+        QByteArray image;
+        QString backupName; // empty: no backup this time
+    };
+    struct Result {
+        bool saved = false;
+        bool backupFailed = false;
+        QString backupName;
+        FileStamp stamp;
+        QByteArray hash;
+        QByteArray image; // the job's image, its buffer to reuse
+    };
+
+    void saveSoon();
+    Job prepareJob();
+    void startWriter(Job job);
+    void finishWrite(Result& result);
+    static Result runJob(Job job);
+    static void backUp(const Job& job, Result& result);
+    static void pruneBackups(const QString& folder);
+
+    DatedEntries baseEntries() const;
+    QByteArray knownHash();
+    void rememberSaved(const std::map<TDateTime, QByteArray>& texts);
+
+    TVolgaTable& m_table;
+    QString m_fileName;
+    TDateTime m_settingsDate;
+    QTimer m_timer;
+
+    // What this run last read or wrote: the image last read, and the texts written since.
+    QByteArray m_baseImage;
+    std::map<TDateTime, QByteArray> m_savedSinceRead; // empty text: deleted
+    FileStamp m_knownStamp;
+    QByteArray m_knownHash; // empty until needed
+
+    std::set<TDateTime> m_dirty;                     // changed since the last save began
+    std::map<TDateTime, QByteArray> m_writingTexts;  // the dirty texts of the save in progress
+    std::unique_ptr<std::thread> m_writer;
+    std::unique_ptr<Result> m_writerResult;
+    QByteArray m_spareImage;
+    TDateTime m_backupCheckedDay = 0;
+    bool m_saveFailureReported = false;
+    bool m_unreadableReported = false;
+};
+
+} // namespace vistelle

@@ -1,0 +1,284 @@
+// Nothing stored is lost: stores reach diary.dat soon after they are made, changes another
+// program made to the file are merged in by date, the first save of a day keeps a backup,
+// and the end of the session closes the window without questions.
+
+#include "app/mainform.h"
+#include "diary/diarykeeper.h"
+#include "mainformfixture.h"
+#include "platform/sessionend.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <csignal>
+
+using namespace vistelle;
+using namespace vistelle::testing;
+
+Q_DECLARE_METATYPE(vistelle::testing::Row)
+
+namespace {
+
+TDateTime march(int day) { return encodeDate(2009, 3, day); }
+
+const QString Joined = QStringLiteral("\r\n----- other copy -----\r\n");
+
+// The entries of diary.dat by date, the settings row left out.
+QMap<TDateTime, QString> entriesOnDisk()
+{
+    QMap<TDateTime, QString> entries;
+    for (const Row& r : rowsOf()) {
+        if (r.date != settingsDateValue()) entries[r.date] = r.event;
+    }
+    return entries;
+}
+
+QMap<TDateTime, QString> entriesOf(const QList<Row>& rows)
+{
+    QMap<TDateTime, QString> entries;
+    for (const Row& r : rows) entries[r.date] = r.event;
+    return entries;
+}
+
+void writeBytes(const QString& name, const QByteArray& bytes)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestKeeping : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainFormFixture> fx;
+
+    // Selects the day, replaces its text (an empty text deletes the entry) and stores it by
+    // clicking another day.
+    static void store(TMainForm& form, int day, const QString& text, int thenDay = 20)
+    {
+        MainFormFixture::clickDay(form, day);
+        form.Today->setFocus();
+        QTest::keyClick(form.Today, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(form.Today, Qt::Key_Delete);
+        if (!text.isEmpty()) QTest::keyClicks(form.Today, text);
+        MainFormFixture::clickDay(form, thenDay);
+    }
+
+private slots:
+    void init() { fx = std::make_unique<MainFormFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void storesReachTheFileInOneSave()
+    {
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        for (int day = 10; day <= 14; ++day) store(*form, day, QStringLiteral("entry %1").arg(day), day + 1);
+        QTRY_COMPARE(saved.count(), 1);
+        QTest::qWait(2 * DiaryKeeper::SaveDelayMs);
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(entriesOnDisk().size(), 5);
+        QCOMPARE(entriesOnDisk().value(march(12)), QStringLiteral("entry 12"));
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    void failingSaveIsReportedOnceUntilASaveSucceeds()
+    {
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        const QString failed = QStringLiteral("error: Cannot create file diary.dat.");
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat")); // where the file should be replaced
+        store(*form, 5, "one");
+        QTRY_COMPARE(fx->boxes.log, QStringList(failed));
+        store(*form, 6, "two");
+        QTest::qWait(3 * DiaryKeeper::SaveDelayMs);
+        QCOMPARE(fx->boxes.log, QStringList(failed));
+
+        QVERIFY(QDir().rmdir("diary.dat"));
+        store(*form, 7, "three");
+        QTRY_COMPARE(saved.count(), 1);
+        QCOMPARE(entriesOnDisk().keys(), (QList<TDateTime>{march(5), march(6), march(7)}));
+
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat"));
+        store(*form, 8, "four");
+        QTRY_COMPARE(fx->boxes.log, (QStringList{failed, failed}));
+        QVERIFY(QDir().rmdir("diary.dat"));
+    }
+
+    void changesOnDiskAreMergedByDate_data()
+    {
+        QTest::addColumn<QList<Row>>("base");
+        QTest::addColumn<int>("ourDay"); // 0: no store here
+        QTest::addColumn<QString>("ourText");
+        QTest::addColumn<QList<Row>>("disk");
+        QTest::addColumn<QList<Row>>("expected");
+        const QList<Row> old{{march(2), "old"}};
+        QTest::newRow("changed only on disk") << old << 0 << QString() << QList<Row>{{march(2), "theirs"}}
+                                              << QList<Row>{{march(2), "theirs"}};
+        QTest::newRow("changed only here") << QList<Row>{{march(2), "old"}, {march(3), "x"}} << 2 << "ours"
+                                           << QList<Row>{{march(2), "old"}, {march(3), "y"}}
+                                           << QList<Row>{{march(2), "ours"}, {march(3), "y"}};
+        QTest::newRow("changed on both sides") << old << 2 << "ours" << QList<Row>{{march(2), "theirs"}}
+                                               << QList<Row>{{march(2), "ours" + Joined + "theirs"}};
+        QTest::newRow("added on both sides") << QList<Row>{} << 2 << "ours" << QList<Row>{{march(2), "theirs"}}
+                                             << QList<Row>{{march(2), "ours" + Joined + "theirs"}};
+        QTest::newRow("deleted on disk") << QList<Row>{{march(2), "old"}, {march(3), "x"}} << 0 << QString()
+                                         << QList<Row>{{march(3), "x"}} << QList<Row>{{march(3), "x"}};
+        QTest::newRow("deleted here") << old << 2 << QString() << QList<Row>{{march(2), "old"}, {march(3), "new"}}
+                                      << QList<Row>{{march(3), "new"}};
+        QTest::newRow("deleted here, changed there") << old << 2 << QString() << QList<Row>{{march(2), "theirs"}}
+                                                     << QList<Row>{{march(2), "theirs"}};
+    }
+
+    void changesOnDiskAreMergedByDate()
+    {
+        QFETCH(QList<Row>, base);
+        QFETCH(int, ourDay);
+        QFETCH(QString, ourText);
+        QFETCH(QList<Row>, disk);
+        QFETCH(QList<Row>, expected);
+        writeDiary(base);
+        auto form = fx->start();
+        if (ourDay) store(*form, ourDay, ourText);
+        writeDiary(disk); // another program replaces the file before the store is saved
+        MainFormFixture::leaveAndReturn(*form);
+        QTRY_COMPARE(entriesOnDisk(), entriesOf(expected));
+        QCOMPARE(fx->boxes.log, QStringList());
+        QVERIFY(form->close());
+        QCOMPARE(entriesOnDisk(), entriesOf(expected));
+    }
+
+    void greyTextIsStoredBeforeTheMergeAndTheEditorShowsTheResult()
+    {
+        writeDiary({{march(4), "old"}});
+        auto form = fx->start();
+        MainFormFixture::type(*form, " more");
+        QVERIFY(form->Today->isGrey());
+        writeDiary({{march(4), "theirs"}});
+        MainFormFixture::leaveAndReturn(*form);
+        const QString merged = "old more" + Joined + "theirs";
+        QCOMPARE(form->Today->text(), merged);
+        QVERIFY(!form->Today->isGrey());
+        QTRY_COMPARE(entriesOnDisk().value(march(4)), merged);
+    }
+
+    void unreadableFileOnDiskIsNeverSavedOver()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        const QByteArray garbage = QByteArray::fromHex("0500000045") + "Disk on fire";
+        writeBytes("diary.dat", garbage);
+        const QString reported = QStringLiteral("error: Error opening table: Disk on fire.");
+        store(*form, 3, "new");
+        QTRY_COMPARE(fx->boxes.log, QStringList(reported));
+        store(*form, 5, "newer");
+        QTest::qWait(3 * DiaryKeeper::SaveDelayMs);
+        QCOMPARE(fx->boxes.log, QStringList(reported));
+        QCOMPARE(readFile("diary.dat"), garbage);
+
+        fx->boxes.answers = {false};
+        QVERIFY(!form->close());
+        QCOMPARE(fx->boxes.log.last(), QStringLiteral("confirm: The diary could not be saved. Close without saving it?"));
+        QCOMPARE(readFile("diary.dat"), garbage);
+
+        writeDiary({{march(2), "old"}}); // the file repaired
+        QVERIFY(form->close());
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "new"}, {march(5), "newer"}}));
+    }
+
+    void firstSaveOfADayKeepsABackupAndThirtyAreKept()
+    {
+        QVERIFY(QDir().mkpath("backups"));
+        for (int i = 0; i < 35; ++i) {
+            const DateParts d = decodeDate(encodeDate(2009, 1, 1) + i);
+            writeBytes(QStringLiteral("backups/diary-2009-%1-%2.dat").arg(d.month, 2, 10, QChar('0')).arg(d.day, 2, 10, QChar('0')), "x");
+        }
+        writeBytes("backups/notes.txt", "mine");
+        writeDiary({{march(2), "old"}});
+        const QByteArray before = readFile("diary.dat");
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+
+        store(*form, 3, "new");
+        QTRY_COMPARE(saved.count(), 1);
+        QCOMPARE(readFile("backups/diary-2009-03-04.dat"), before);
+        const QStringList kept = QDir("backups").entryList({"diary-*.dat"}, QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), DiaryKeeper::BackupsKept);
+        QCOMPARE(kept.first(), QStringLiteral("diary-2009-01-07.dat"));
+        QVERIFY(QFile::exists("backups/notes.txt"));
+
+        store(*form, 5, "same day");
+        QTRY_COMPARE(saved.count(), 2);
+        QCOMPARE(readFile("backups/diary-2009-03-04.dat"), before);
+
+        const QByteArray endOfDay = readFile("diary.dat");
+        fx->now += 1;
+        store(*form, 6, "next day");
+        QTRY_COMPARE(saved.count(), 3);
+        QCOMPARE(readFile("backups/diary-2009-03-05.dat"), endOfDay);
+    }
+
+    void sessionEndStoresTheTextAndAsksNothing()
+    {
+        fx->start()->close();
+        auto form = fx->start();
+        form->setChanged[2] = true;
+        const QByteArray set2 = readFile("graphics2.dat");
+        MainFormFixture::type(*form, "at logout");
+        form->endSession();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->endStatus(), 0);
+        QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(entriesOnDisk().value(march(4)), QStringLiteral("at logout"));
+        QCOMPARE(rowsOf().last().date, settingsDateValue());
+        QCOMPARE(readFile("graphics2.dat"), set2);
+    }
+
+    void sessionEndDuringASearchPromptSavesTheDiary()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "dentist at ten");
+        form->searchBox->setText("dentist");
+        fx->boxes.onBox = [&](const QString&) { form->endSession(); };
+        form->btnSearchClick();
+        QCOMPARE(form->endStatus(), 0);
+        QCOMPARE(entriesOnDisk().value(march(4)), QStringLiteral("dentist at ten"));
+        QCOMPARE(rowsOf().last().date, settingsDateValue());
+    }
+
+    void sessionEndWithAFailingSaveEndsWithStatusOne()
+    {
+        auto form = fx->start();
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat"));
+        form->endSession();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->endStatus(), 1);
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    void signalsBecomeOneEvent_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("logout") << SIGTERM << "SIGTERM";
+        QTest::newRow("terminal closed") << SIGHUP << "SIGHUP";
+        QTest::newRow("Ctrl+C") << SIGINT << "SIGINT";
+    }
+
+    void signalsBecomeOneEvent()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, name);
+        SessionEnd end;
+        QSignalSpy requested(&end, &SessionEnd::endRequested);
+        ::raise(number);
+        QTRY_COMPARE(requested.count(), 1);
+        QCOMPARE(requested[0][0].toString(), name);
+    }
+};
+
+QTEST_MAIN(TestKeeping)
+#include "tst_keeping.moc"
