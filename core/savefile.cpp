@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistelle {
 
@@ -35,7 +36,8 @@ FileStamp FileStamp::ofDescriptor(int fd)
     return stampOf(st);
 }
 
-bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written)
+bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written,
+                    const std::function<bool()>& stillCurrent)
 {
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true); // used only where no temporary file can be made
@@ -48,6 +50,14 @@ bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp*
     // Taken from the open file, so that another program replacing the file right after
     // the rename cannot pass for this write. Linking and renaming keep inode and time.
     if (written) *written = FileStamp::ofDescriptor(file.handle());
+    if (stillCurrent) {
+        ::fsync(file.handle()); // the commit's own sync is then quick: little time passes after the question
+        if (!stillCurrent()) {
+            file.cancelWriting();
+            file.commit();
+            return false;
+        }
+    }
     return file.commit();
 }
 

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace vistelle {
 
 namespace {
@@ -92,6 +94,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
     Job job;
     job.fileName = m_fileName;
     job.image = m_table.saveImage(std::move(m_spareImage));
+    job.onDisk = m_seenStamp;
     for (TDateTime date : m_dirty) {
         const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
         m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
@@ -137,6 +140,7 @@ void DiaryKeeper::finishWrite(Result& result)
     }
     m_writingTexts.clear();
     if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+    if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
         // Reported once; later stores try again without a box until a save succeeds.
         m_saveFailureReported = true;
@@ -149,17 +153,21 @@ void DiaryKeeper::finishWrite(Result& result)
 void DiaryKeeper::saveNow()
 {
     waitForWriter();
-    mergeChangesOnDisk(true);
-    m_timer.stop();
-    Result result = runJob(prepareJob());
-    if (result.saved) {
-        finishWrite(result);
-        return;
+    // A file another program writes while this save is written is merged in, and the save
+    // tried again; a program that never stops writing makes the save fail.
+    for (int attempt = 1;; ++attempt) {
+        mergeChangesOnDisk(true);
+        m_timer.stop();
+        Result result = runJob(prepareJob());
+        if (result.saved) {
+            finishWrite(result);
+            return;
+        }
+        for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+        m_writingTexts.clear();
+        if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+        if (!result.changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
-    for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
-    m_writingTexts.clear();
-    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
-    raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
 }
 
 // Runs on the writer thread: touches nothing but the job and the files.
@@ -167,16 +175,21 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
 {
     Result result;
     backUp(job, result);
-    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp);
+    // The merge happened on the window thread: a file written since then is not replaced.
+    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp, [&] {
+        result.changedOnDisk = FileStamp::of(job.fileName) != job.onDisk;
+        return !result.changedOnDisk;
+    });
     if (result.saved) result.hash = hashOf(job.image);
     result.image = std::move(job.image);
     return result;
 }
 
-// A backup of the day made earlier (by this run or another) is kept as it is.
+// A backup of the day made earlier (by this run or another) is kept as it is; anything
+// else of that name makes the backup fail.
 void DiaryKeeper::backUp(const Job& job, Result& result)
 {
-    if (job.backupName.isEmpty() || QFile::exists(job.backupName) || !QFileInfo(job.fileName).isFile()) return;
+    if (job.backupName.isEmpty() || QFileInfo(job.backupName).isFile() || !QFileInfo(job.fileName).isFile()) return;
     result.backupName = job.backupName;
     QFile current(job.fileName);
     const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)
@@ -197,17 +210,39 @@ void DiaryKeeper::pruneBackups(const QString& folder)
 
 void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
 {
-    for (const auto& [date, text] : texts) m_savedSinceRead[date] = text;
+    for (const auto& [date, text] : texts) {
+        std::vector<QByteArray>& written = m_savedSinceRead[date];
+        if (written.empty() || written.back() != text) written.push_back(text);
+    }
 }
 
-DatedEntries DiaryKeeper::baseEntries() const
+DatedEntries DiaryKeeper::baseEntries(const DatedEntries& read) const
 {
-    DatedEntries base = entriesOfImage(m_baseImage, m_settingsDate);
-    for (const auto& [date, text] : m_savedSinceRead) {
-        if (text.isEmpty()) base.erase(date);
-        else base[date] = text;
+    DatedEntries base = read;
+    for (const auto& [date, written] : m_savedSinceRead) {
+        if (written.back().isEmpty()) base.erase(date);
+        else base[date] = written.back();
     }
     return base;
+}
+
+// A date the file on disk holds as this run had it before its last save of that date
+// (a copy that predates the save, brought back by a synchronising program, say) was not
+// changed there: it counts as unchanged, so the newer text stays.
+void DiaryKeeper::keepNewerTexts(const DatedEntries& read, DatedEntries& theirs) const
+{
+    for (const auto& [date, written] : m_savedSinceRead) {
+        const auto text = [date](const DatedEntries& entries) {
+            const auto it = entries.find(date);
+            return it == entries.end() ? QByteArray() : it->second;
+        };
+        const QByteArray disk = text(theirs);
+        const bool older = disk != written.back()
+            && (disk == text(read) || std::find(written.begin(), written.end() - 1, disk) != written.end() - 1);
+        if (!older) continue;
+        if (written.back().isEmpty()) theirs.erase(date);
+        else theirs[date] = written.back();
+    }
 }
 
 QByteArray DiaryKeeper::knownHash()
@@ -221,6 +256,7 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     if (!m_table.Active()) return true;
     waitForWriter();
     const FileStamp stamp = FileStamp::of(m_fileName);
+    m_seenStamp = stamp;
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
     if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
@@ -253,7 +289,10 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     if (beforeMerge) beforeMerge();
     const DatedEntries theirs = readEntries(disk, m_settingsDate);
     DatedEntries ours = readEntries(m_table, m_settingsDate);
-    const std::vector<EntryChange> changes = mergeByDate(baseEntries(), ours, theirs, mergeSeparator());
+    const DatedEntries read = entriesOfImage(m_baseImage, m_settingsDate);
+    DatedEntries changedThere = theirs;
+    keepNewerTexts(read, changedThere);
+    const std::vector<EntryChange> changes = mergeByDate(baseEntries(read), ours, changedThere, mergeSeparator());
     applyChanges(m_table, changes);
 
     // From here on the file read is what this run last read; what differs from it is unsaved.
