@@ -216,33 +216,28 @@ void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
     }
 }
 
-DatedEntries DiaryKeeper::baseEntries(const DatedEntries& read) const
+// What the other side started from, date by date. For a date this run saved since it
+// last read the file, the other side may not have seen that save (a synchronising
+// program bringing back another computer's copy, say): a text this run had earlier
+// counts as unchanged there, a text that begins with this run's text as added to it, and
+// any other text as written beside it, so that both are kept.
+DatedEntries DiaryKeeper::mergeBase(const DatedEntries& read, const DatedEntries& theirs) const
 {
+    const auto textOn = [](const DatedEntries& entries, TDateTime date) {
+        const auto it = entries.find(date);
+        return it == entries.end() ? QByteArray() : it->second;
+    };
     DatedEntries base = read;
     for (const auto& [date, written] : m_savedSinceRead) {
-        if (written.back().isEmpty()) base.erase(date);
-        else base[date] = written.back();
+        const QByteArray& ours = written.back();
+        const QByteArray disk = textOn(theirs, date);
+        const bool earlier = disk != ours
+            && (disk == textOn(read, date) || std::find(written.begin(), written.end() - 1, disk) != written.end() - 1);
+        const QByteArray from = earlier ? disk : disk.startsWith(ours) ? ours : QByteArray();
+        if (from.isEmpty()) base.erase(date);
+        else base[date] = from;
     }
     return base;
-}
-
-// A date the file on disk holds as this run had it before its last save of that date
-// (a copy that predates the save, brought back by a synchronising program, say) was not
-// changed there: it counts as unchanged, so the newer text stays.
-void DiaryKeeper::keepNewerTexts(const DatedEntries& read, DatedEntries& theirs) const
-{
-    for (const auto& [date, written] : m_savedSinceRead) {
-        const auto text = [date](const DatedEntries& entries) {
-            const auto it = entries.find(date);
-            return it == entries.end() ? QByteArray() : it->second;
-        };
-        const QByteArray disk = text(theirs);
-        const bool older = disk != written.back()
-            && (disk == text(read) || std::find(written.begin(), written.end() - 1, disk) != written.end() - 1);
-        if (!older) continue;
-        if (written.back().isEmpty()) theirs.erase(date);
-        else theirs[date] = written.back();
-    }
 }
 
 QByteArray DiaryKeeper::knownHash()
@@ -289,10 +284,8 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     if (beforeMerge) beforeMerge();
     const DatedEntries theirs = readEntries(disk, m_settingsDate);
     DatedEntries ours = readEntries(m_table, m_settingsDate);
-    const DatedEntries read = entriesOfImage(m_baseImage, m_settingsDate);
-    DatedEntries changedThere = theirs;
-    keepNewerTexts(read, changedThere);
-    const std::vector<EntryChange> changes = mergeByDate(baseEntries(read), ours, changedThere, mergeSeparator());
+    const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
 
     // From here on the file read is what this run last read; what differs from it is unsaved.

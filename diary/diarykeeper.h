@@ -95,8 +95,7 @@ private:
     static void backUp(const Job& job, Result& result);
     static void pruneBackups(const QString& folder);
 
-    DatedEntries baseEntries(const DatedEntries& read) const;
-    void keepNewerTexts(const DatedEntries& read, DatedEntries& theirs) const;
+    DatedEntries mergeBase(const DatedEntries& read, const DatedEntries& theirs) const;
     QByteArray knownHash();
     void rememberSaved(const std::map<TDateTime, QByteArray>& texts);
 

@@ -151,7 +151,8 @@ private slots:
     }
 
     // A synchronising program brings back a copy that predates this run's saves: a text
-    // this run had earlier on a date is not a change made elsewhere, so the newer one stays.
+    // this run had earlier is not a change made there, and a text there that does not begin
+    // with this run's text is kept beside it.
     void olderCopyBroughtBackKeepsWhatThisRunSaved()
     {
         writeDiary({{march(2), "old"}, {march(3), "gone here"}, {march(5), "x"}});
@@ -160,13 +161,17 @@ private slots:
         store(*form, 2, "newer");
         store(*form, 3, QString());
         store(*form, 6, "added");
+        store(*form, 9, "nine");
+        store(*form, 10, "ten");
         QTRY_COMPARE(saved.count(), 1);
         store(*form, 2, "newest");
         QTRY_COMPARE(saved.count(), 2);
 
-        writeDiary({{march(2), "newer"}, {march(3), "gone here"}, {march(5), "changed there"}});
+        writeDiary({{march(2), "newer"}, {march(3), "gone here"}, {march(5), "changed there"},
+                    {march(9), "nine, and more"}, {march(10), "from the laptop"}});
         MainFormFixture::leaveAndReturn(*form);
-        const QMap<TDateTime, QString> expected{{march(2), "newest"}, {march(5), "changed there"}, {march(6), "added"}};
+        const QMap<TDateTime, QString> expected{{march(2), "newest"}, {march(5), "changed there"}, {march(6), "added"},
+                                                {march(9), "nine, and more"}, {march(10), "ten" + Joined + "from the laptop"}};
         QTRY_COMPARE(entriesOnDisk(), expected);
         QVERIFY(form->close());
         QCOMPARE(entriesOnDisk(), expected);
