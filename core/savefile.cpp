@@ -49,8 +49,12 @@ bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp*
     }
     // Taken from the open file, so that another program replacing the file right after
     // the rename cannot pass for this write. Linking and renaming keep inode and time.
-    if (written) *written = FileStamp::ofDescriptor(file.handle());
-    if (stillCurrent) {
+    const FileStamp mine = FileStamp::ofDescriptor(file.handle());
+    if (written) *written = mine;
+    // A file rewritten in place is already replaced: there is nothing left to ask.
+    const FileStamp target = FileStamp::of(fileName);
+    const bool inPlace = mine.device == target.device && mine.inode == target.inode;
+    if (stillCurrent && !inPlace) {
         ::fsync(file.handle()); // the commit's own sync is then quick: little time passes after the question
         if (!stillCurrent()) {
             file.cancelWriting();

@@ -29,7 +29,7 @@ struct FileStamp {
 // (unless the in-place fallback failed part-way). written, when given, receives the
 // stamp of the file as this call wrote it. stillCurrent, when given, is asked once the
 // new file is complete and on disk, right before it replaces the old one: false leaves
-// the old file as it is and returns false.
+// the old file as it is and returns false (a file rewritten in place has no such moment).
 bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written = nullptr,
                     const std::function<bool()>& stillCurrent = {});
 
