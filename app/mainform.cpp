@@ -15,6 +15,7 @@
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
 #include "diary/dayentries.h"
+#include "diary/entrydays.h"
 #include "diary/diarykeeper.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
@@ -58,6 +59,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
+    // Days with an entry are drawn bold; the list behind the marks follows the table's rows.
+    m_entryDays = std::make_unique<EntryDays>(diary);
+    Calendar->dayMarks = [this](int year, int month) { return m_entryDays->ofMonth(year, month, settingsDate); };
     connectNavigation();
     connectPictures();
     PicPanel->installEventFilter(this);
@@ -128,9 +132,16 @@ void TMainForm::openDiary()
     m_keeper = std::make_unique<DiaryKeeper>(diary, DiaryFile, settingsDate);
     m_keeper->canSave = [this] { return diaryAvailable && !diary.ReadOnly() && !m_closing; };
     m_keeper->beforeMerge = [this] { storePendingText(); };
-    m_keeper->afterMerge = [this] { getCurrentDate(); };
+    m_keeper->afterMerge = [this] {
+        getCurrentDate();
+        Calendar->update();
+    };
     m_keeper->reportError = [](const QString& message) { dialogs().error(message); };
-    m_entries->tableChanged = [this](TDateTime date) { m_keeper->tableChanged(date); };
+    m_entries->tableChanged = [this](TDateTime date) {
+        m_keeper->tableChanged(date);
+        m_entryDays->dateChanged(date);
+        Calendar->update();
+    };
     try {
         if (QFile::exists(DiaryFile)) {
             m_outerPos = QPoint(DesignLeft, DesignTop);

@@ -28,6 +28,7 @@ class TWallpaper;
 class WindowHosts;
 class DayEditor;
 class DiaryKeeper;
+class EntryDays;
 class HintSwitch;
 class DayEntries;
 class RepeatButton;
@@ -191,6 +192,7 @@ private:
 
     std::unique_ptr<DayEntries> m_entries;
     std::unique_ptr<DiaryKeeper> m_keeper;
+    std::unique_ptr<EntryDays> m_entryDays; // the days the calendar draws bold
     std::unique_ptr<WindowHosts> m_hosts;
     HintSwitch* m_hints;
     bool m_skipNextActivation = false;

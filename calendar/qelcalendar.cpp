@@ -342,12 +342,23 @@ void TQelCalendar::paintEvent(QPaintEvent*)
         const int y = client.top() + r * m_rowHeight + (r - 1) * m_gridLineWidth;
         p.fillRect(client.left(), y, gridWidth, m_gridLineWidth, r == 1 ? QColor(Qt::black) : dayLines);
     }
+    CellFonts fonts{dayMarks ? dayMarks(Year(), Month()) : 0, font(), fontMetrics(), font(), fontMetrics()};
+    if (fonts.marks) {
+        fonts.bold = fonts.regular; // made once per paint, not once per cell
+        fonts.bold.setBold(true);
+        fonts.boldMetrics = QFontMetrics(fonts.bold);
+    }
     for (int row = 0; row < GridRows; ++row)
-        for (int col = 0; col < GridColumns; ++col) drawCell(p, {col, row});
+        for (int col = 0; col < GridColumns; ++col) drawCell(p, {col, row}, fonts);
     drawFrame(&p);
 }
 
-void TQelCalendar::drawCell(QPainter& p, GridCell cell) const
+bool TQelCalendar::dayMarked(int day) const
+{
+    return day >= 1 && day <= CurrentMonthLength() && dayMarks && (dayMarks(Year(), Month()) >> day & 1u);
+}
+
+void TQelCalendar::drawCell(QPainter& p, GridCell cell, const CellFonts& fonts) const
 {
     const QRect r = cellRect(cell);
     if (r.isEmpty()) return;
@@ -367,11 +378,12 @@ void TQelCalendar::drawCell(QPainter& p, GridCell cell) const
         textColor = palette().color(QPalette::HighlightedText);
     }
     const QString text = CellCaption(cell.col, cell.row);
-    const QFontMetrics fm = fontMetrics();
+    const bool marked = fonts.marks && cell.isDayRow() && !text.isEmpty() && (fonts.marks >> grid().dayNumberAt(cell) & 1u);
+    const QFontMetrics& fm = marked ? fonts.boldMetrics : fonts.regularMetrics;
     const int x = r.left() + (r.width() - fm.horizontalAdvance(text)) / 2;
     const int y = r.top() + (r.height() - fm.height()) / 2;
     p.setClipRect(r);
-    p.setFont(font());
+    p.setFont(marked ? fonts.bold : fonts.regular);
     p.setPen(textColor);
     p.drawText(x, y + fm.ascent(), text);
     if (cell == m_current && hasFocus()) {

@@ -88,6 +88,12 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnDblClick;
 
+    // Days to draw bold: asked once per repaint for the displayed month, bit d (1 … 31)
+    // standing for day d. The owner calls update() when its answer changes.
+    std::function<quint32(int year, int month)> dayMarks;
+    // Whether day d of the displayed month is drawn bold.
+    bool dayMarked(int day) const;
+
 protected:
     // A cell may become current when it holds a day and the user may move the selection
     // (or the grid is being laid out).
@@ -114,7 +120,15 @@ private:
     void trySelect(GridCell cell);
     void stepTo(GridCell target);
     bool cellAt(const QPoint& pos, GridCell& cell) const;
-    void drawCell(class QPainter& p, GridCell cell) const;
+    // The captions' fonts of one paint: bit d of marks draws day d in the bold one.
+    struct CellFonts {
+        quint32 marks;
+        QFont regular;
+        QFontMetrics regularMetrics;
+        QFont bold;
+        QFontMetrics boldMetrics;
+    };
+    void drawCell(class QPainter& p, GridCell cell, const CellFonts& fonts) const;
 
     TDateTime m_selectedDate = 0;
     int m_firstCellOffset = 1;

@@ -22,9 +22,13 @@ need() { command -v "$1" >/dev/null || { echo "SKIP: $1 is not installed"; exit 
 
 check_tree() {
   local root=$1
-  for f in vistelle vistelle-metafile vistelle-launch; do
+  for f in vistelle vistelle-metafile vistelle-launch vistelle-diary; do
     [[ -x $root/usr/bin/$f ]] || fail "usr/bin/$f missing or not executable"
   done
+  local manpage=$root/usr/share/man/man1/vistelle-diary.1.gz
+  [[ -f $manpage ]] || fail "${manpage#$root/} missing"
+  gzip -dc "$manpage" | grep -c '^\.SH EXIT STATUS' >/dev/null || fail "the manual page of vistelle-diary is not readable"
+  "$root/usr/bin/vistelle-diary" --help | grep -c '^Usage: vistelle-diary' >/dev/null || fail "vistelle-diary --help"
   local desktop=$root/usr/share/applications/$id.desktop
   local icon=$root/usr/share/icons/hicolor/256x256/apps/$id.png
   local metainfo=$root/usr/share/metainfo/$id.metainfo.xml
@@ -42,7 +46,7 @@ check_tree() {
     echo "note: appstreamcli not installed, metainfo not validated"
   fi
   local missing
-  missing=$(ldd "$root/usr/bin/vistelle" "$root/usr/bin/vistelle-metafile" | grep 'not found' || true)
+  missing=$(ldd "$root/usr/bin/vistelle" "$root/usr/bin/vistelle-metafile" "$root/usr/bin/vistelle-diary" | grep 'not found' || true)
   [[ -z $missing ]] || fail "libraries not found: $missing"
 }
 
@@ -66,6 +70,10 @@ check_start() {
   kill -0 "$pid" 2>/dev/null || { cat "$scratch/launch.log"; fail "the program did not keep running"; }
   kill "$pid"; wait "$pid" 2>/dev/null || true
   pid=
+  # The command-line companion reads what the program wrote.
+  local report
+  report=$(cd "$dir" && "$root/usr/bin/vistelle-diary" check) || fail "vistelle-diary check: $report"
+  [[ $report == *"graphics4.dat: ok, 12 pictures"* ]] || fail "vistelle-diary check: $report"
 }
 
 # Every dependency (each alternative group) is installed here in a fitting version.

@@ -63,6 +63,7 @@ void TVolgaDataset::Open()
         throw;
     }
     m_state = dsBrowse;
+    ++m_rowsVersion;
     m_viewOrdered = false;
     rebuildView(false);
     m_pos = -1;
@@ -75,6 +76,7 @@ void TVolgaDataset::Close()
 {
     if (!Active()) return;
     m_state = dsInactive;
+    ++m_rowsVersion;
     m_recordModified = false;
     m_record = RowImage();
     m_recordRow = nullptr;
@@ -257,6 +259,7 @@ void TVolgaDataset::postRecord()
     }
     m_state = dsBrowse;
     m_recordModified = false;
+    ++m_rowsVersion;
 }
 
 bool TVolgaDataset::keysChangedSinceBackup(const TVolgaRow& row) const
@@ -310,6 +313,7 @@ void TVolgaDataset::Delete()
         row->status = rsDeleted;
     }
     ++m_cursor->deadRows;
+    ++m_rowsVersion;
     m_view.erase(m_view.begin() + m_pos);
     if (m_pos >= qsizetype(m_view.size())) m_pos = qsizetype(m_view.size()) - 1;
     m_eof = m_view.empty();

@@ -79,6 +79,9 @@ public:
     int storeRowCount() const { return m_cursor ? int(m_cursor->rows().size()) : 0; }
     TRowStatus rowStatus(int storeIndex) const { return m_cursor->rows()[size_t(storeIndex)].status; }
     bool viewOrdered() const { return m_viewOrdered; }
+    // Grows with every change of the rows (an open, a close, a post, a delete), so that
+    // what is derived from them knows when to look again.
+    quint64 rowsVersion() const { return m_rowsVersion; }
     const TVolgaCursor* cursor() const { return m_cursor.get(); }
     // The row store itself, for a table that shows the rows of this dataset (lmClone).
     std::shared_ptr<TVolgaCursor> sharedRowStore() const { return m_cursor; }
@@ -131,6 +134,7 @@ private:
     QString m_indexFieldNames;
     TVolgaSortOptions m_sortOptions;
     TVolgaSaveOptions m_saveOptions;
+    quint64 m_rowsVersion = 0;
 };
 
 } // namespace vistelle

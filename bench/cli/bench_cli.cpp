@@ -1,0 +1,177 @@
+// On the diary of 36,500 entries (100 years, one entry of about 200 characters a day):
+// - vistelle-diary's export to Markdown against reading the diary file and writing as
+//   many bytes as the export through the same atomic save;
+// - the month repaint of the calendar with the marks of the days with an entry against
+//   the same repaint without marks.
+
+#include "calendar/qelcalendar.h"
+#include "cli/cli.h"
+#include "core/savefile.h"
+#include "diary/engine/volgatable.h"
+#include "diary/entrydays.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <benchmark/benchmark.h>
+
+using namespace vistelle;
+
+namespace {
+
+constexpr int Entries = 36500;
+const TDateTime FirstDate = encodeDate(1950, 1, 1);
+
+QByteArray entryText(int i)
+{
+    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
+                      "read two chapters in the evening and wrote these lines before going to sleep. ";
+    while (text.size() < 200) text += "Quiet day. ";
+    return text.left(200);
+}
+
+struct Folder {
+    QTemporaryDir dir;
+    TVolgaTable table;
+    qint64 exportSize = 0;
+
+    Folder()
+    {
+        QDir::setCurrent(dir.path());
+        table.setTableName("diary.dat");
+        table.FieldDefs().Add("date", ftDateTime, 0, false);
+        table.FieldDefs().Add("event", ftMemo, 0, false);
+        table.CreateTable();
+        table.Open();
+        for (int i = 0; i < Entries; ++i)
+            table.AppendRecord({Variant::fromDateTime(FirstDate + i), Variant(entryText(i))});
+        table.AppendRecord({Variant::fromDateTime(encodeDate(5050, 7, 6)), Variant(QByteArray("415x736y163z266j300k200"))});
+        table.SaveToFile("diary.dat");
+        cli::Streams io;
+        cli::run({"export", "-o", "diary.md"}, io);
+        exportSize = QFile("diary.md").size();
+    }
+};
+
+Folder& folder()
+{
+    static Folder f;
+    return f;
+}
+
+void BM_ExportMarkdown(benchmark::State& state)
+{
+    folder();
+    for (auto _ : state) {
+        cli::Streams io;
+        if (cli::run({"export", "diary.dat", "-o", "out.md"}, io) != 0) state.SkipWithError(io.err.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * folder().exportSize);
+}
+BENCHMARK(BM_ExportMarkdown)->Unit(benchmark::kMillisecond);
+
+// The baseline: the diary file read whole, and as many bytes as the export written.
+void BM_ReadAndWriteSameBytes(benchmark::State& state)
+{
+    const QByteArray written(folder().exportSize, 'x');
+    for (auto _ : state) {
+        QFile file("diary.dat");
+        file.open(QIODevice::ReadOnly);
+        benchmark::DoNotOptimize(file.readAll());
+        file.close();
+        if (!writeFileWhole("out.bin", written)) state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * folder().exportSize);
+}
+BENCHMARK(BM_ReadAndWriteSameBytes)->Unit(benchmark::kMillisecond);
+
+// Counts the paints, to be sure that a repaint paints.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A calendar as the main window has it, on a month in which every day has an entry.
+struct Month {
+    TQelCalendar calendar;
+    EntryDays days{folder().table};
+    PaintCounter counter;
+
+    Month()
+    {
+        calendar.SetStartOfWeek(1);
+        QFont font({"Trebuchet MS", "Open Sans", "DejaVu Sans"});
+        font.setPixelSize(13);
+        calendar.setFont(font);
+        calendar.resize(292 + 2 * calendar.frameWidth(), 170 + 2 * calendar.frameWidth());
+        calendar.SetSelectedDate(encodeDate(2000, 3, 15));
+        calendar.show();
+        while (!calendar.windowHandle() || !calendar.windowHandle()->isExposed()) QApplication::processEvents();
+        calendar.installEventFilter(&counter);
+    }
+};
+
+void repaintMonth(benchmark::State& state, bool marks)
+{
+    static Month month;
+    const TDateTime settings = encodeDate(5050, 7, 6);
+    if (marks) month.calendar.dayMarks = [settings](int y, int m) { return month.days.ofMonth(y, m, settings); };
+    else month.calendar.dayMarks = {};
+    month.calendar.repaint();
+    if (marks != month.calendar.dayMarked(15)) state.SkipWithError("marks not as meant");
+    month.counter.paints = 0;
+    for (auto _ : state) month.calendar.repaint();
+    if (month.counter.paints != int(state.iterations())) state.SkipWithError("a repaint did not paint");
+}
+
+void BM_MonthRepaintWithoutMarks(benchmark::State& state) { repaintMonth(state, false); }
+BENCHMARK(BM_MonthRepaintWithoutMarks)->Unit(benchmark::kMicrosecond);
+
+void BM_MonthRepaintWithMarks(benchmark::State& state) { repaintMonth(state, true); }
+BENCHMARK(BM_MonthRepaintWithMarks)->Unit(benchmark::kMicrosecond);
+
+// What the marks cost after a store: the hook names the date, and the list follows it.
+void BM_MarksAfterAStore(benchmark::State& state)
+{
+    TVolgaTable& table = folder().table;
+    EntryDays days(table);
+    days.ofMonth(1950, 4, 0);
+    const TDateTime day = FirstDate + Entries - 30; // a recent day: the look-up runs through most rows
+    for (auto _ : state) {
+        table.Locate("date", Variant::fromDateTime(day));
+        table.Edit();
+        table.SetFieldValue("event", Variant(entryText(Entries - 30)));
+        table.Post();
+        days.dateChanged(day);
+        benchmark::DoNotOptimize(days.ofMonth(1950, 4, 0));
+    }
+}
+BENCHMARK(BM_MarksAfterAStore)->Unit(benchmark::kMillisecond);
+
+// What they cost after any other change (a merge, a load): every row read again.
+void BM_MarksAfterOtherChanges(benchmark::State& state)
+{
+    TVolgaTable& table = folder().table;
+    for (auto _ : state) {
+        EntryDays days(table);
+        benchmark::DoNotOptimize(days.ofMonth(1950, 4, 0));
+    }
+}
+BENCHMARK(BM_MarksAfterOtherChanges)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,346 @@
+#include "diary/exchange/diaryexport.h"
+
+#include "core/textcodec.h"
+#include "diary/engine/fieldvalue.h"
+#include "diary/engine/volgadataset.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace vistelle {
+
+namespace {
+
+const char* const WeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+const char* const MonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                    "July",    "August",   "September", "October", "November", "December"};
+const char Dash[] = " \xE2\x80\x94 "; // " — " in UTF-8
+
+bool isLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+bool needsEscape(char16_t c) { return c == u'#' || c == u'\\'; }
+
+// --- the heading, "2009-12-24 — Thursday, 24 December 2009", straight into the output ---
+
+// A heading's words come from the date's month: entries in date order decode one date per
+// month, the other days count on from it.
+class HeadingWriter {
+public:
+    void append(QByteArray& out, TDateTime date)
+    {
+        const qint64 n = qint64(date);
+        if (n < m_first || n >= m_first + m_length || date != double(n)) startMonth(date);
+        const int day = int(n - m_first) + 1;
+        char buffer[64];
+        char* p = buffer;
+        p = digits(p, m_year, 4);
+        *p++ = '-';
+        p = digits(p, m_month, 2);
+        *p++ = '-';
+        p = digits(p, day, 2);
+        p = copy(p, Dash);
+        p = copy(p, WeekdayNames[(m_weekdayOfFirst - 1 + day - 1) % 7]);
+        p = copy(p, ", ");
+        p = digits(p, day, 1);
+        *p++ = ' ';
+        p = copy(p, MonthNames[m_month - 1]);
+        *p++ = ' ';
+        p = digits(p, m_year, 1);
+        out.append(buffer, p - buffer);
+    }
+
+private:
+    void startMonth(TDateTime date)
+    {
+        const DateParts d = decodeDate(date);
+        m_year = d.year;
+        m_month = d.month;
+        m_first = qint64(encodeDate(d.year, d.month, 1));
+        m_length = daysInMonth(d.year, d.month);
+        m_weekdayOfFirst = dayOfWeek(double(m_first));
+    }
+    static char* digits(char* p, int value, int width)
+    {
+        char reversed[12];
+        int n = 0;
+        do {
+            reversed[n++] = char('0' + value % 10);
+            value /= 10;
+        } while (value > 0 || n < width);
+        while (n > 0) *p++ = reversed[--n];
+        return p;
+    }
+    static char* copy(char* p, const char* text)
+    {
+        while (*text) *p++ = *text++;
+        return p;
+    }
+
+    qint64 m_first = 0;
+    int m_length = 0; // no month yet
+    int m_year = 0, m_month = 0, m_weekdayOfFirst = 1;
+};
+
+void appendHeading(QByteArray& out, TDateTime date) { HeadingWriter().append(out, date); }
+
+// --- texts ---
+
+// A "\" before every line start that holds "#" or "\".
+QString escapeLineStarts(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if ((i == 0 || isLineBreak(text[i - 1].unicode())) && needsEscape(text[i].unicode())) out += u'\\';
+        out += text[i];
+    }
+    return out;
+}
+
+bool isAscii(const char* p, qsizetype n)
+{
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        high |= word;
+    }
+    for (; i < n; ++i) high |= quint8(p[i]);
+    return !(high & 0x8080808080808080ull);
+}
+
+// The line starts of a text in turn: 0, then the position after each CR or LF.
+class LineStarts {
+public:
+    LineStarts(const char* p, qsizetype n) : m_p(p), m_n(n) {}
+    // The next line start after `at`, or n.
+    qsizetype after(qsizetype at)
+    {
+        if (m_cr <= at) m_cr = find('\r', at);
+        if (m_lf <= at) m_lf = find('\n', at);
+        return qMin(m_cr, m_lf) + 1;
+    }
+
+private:
+    qsizetype find(char c, qsizetype from) const
+    {
+        const void* hit = std::memchr(m_p + from, c, size_t(m_n - from));
+        return hit ? static_cast<const char*>(hit) - m_p : m_n;
+    }
+    const char* m_p;
+    qsizetype m_n;
+    qsizetype m_cr = -1, m_lf = -1; // the next CR and LF found so far
+};
+
+// The stored text in UTF-8, escaped for Markdown when asked. Text of ASCII bytes alone is
+// its own UTF-8 in either stored form and goes out as it is; anything else through the
+// stored-text conversion.
+void appendText(QByteArray& out, const QByteArray& stored, bool escape)
+{
+    const char* p = stored.constData();
+    const qsizetype n = stored.size();
+    if (!isAscii(p, n)) {
+        const QString text = decodeStoredText(stored);
+        out += (escape ? escapeLineStarts(text) : text).toUtf8();
+        return;
+    }
+    if (!escape) return void(out.append(p, n));
+    qsizetype from = 0;
+    LineStarts lines(p, n);
+    for (qsizetype at = 0; at < n; at = lines.after(at)) {
+        if (needsEscape(char16_t(p[at]))) {
+            out.append(p + from, at - from);
+            out += '\\';
+            from = at;
+        }
+    }
+    out.append(p + from, n - from);
+}
+
+bool allowedInHtml(char32_t c)
+{
+    if (c < 0x20) return c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+    if (c >= 0x7F && c <= 0x9F) return false;
+    if (c >= 0xFDD0 && c <= 0xFDEF) return false;
+    return (c & 0xFFFE) != 0xFFFE;
+}
+
+// The text as HTML character data: markup characters escaped, every line break one LF,
+// characters an HTML document may not hold shown as U+FFFD.
+QString htmlText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    const QList<uint> codes = text.toUcs4();
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        const char32_t c = codes[i];
+        switch (c) {
+        case u'&': out += QLatin1StringView("&amp;"); continue;
+        case u'<': out += QLatin1StringView("&lt;"); continue;
+        case u'>': out += QLatin1StringView("&gt;"); continue;
+        case u'\r':
+            if (i + 1 < codes.size() && codes[i + 1] == u'\n') ++i;
+            out += u'\n';
+            continue;
+        }
+        if (!allowedInHtml(c)) out += QChar(0xFFFD);
+        else out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+}
+
+const char HtmlHead[] = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>%1</title>
+<style>
+body { font-family: "DejaVu Serif", Georgia, serif; line-height: 1.45; color: #222; max-width: 42em; margin: 2em auto; padding: 0 1em; }
+h1 { font-size: 1.6em; margin-bottom: 1.2em; }
+h2 { font-size: 1.1em; color: #000080; margin: 1.8em 0 0.4em; }
+.text { white-space: pre-wrap; overflow-wrap: break-word; }
+@media print {
+  body { max-width: none; margin: 0; padding: 0; color: #000; font-size: 11pt; }
+  h2 { color: #000; break-after: avoid; page-break-after: avoid; }
+  section { break-inside: avoid-page; }
+  .text { orphans: 3; widows: 3; }
+}
+</style>
+</head>
+<body>
+<h1>%1</h1>
+)";
+
+// Room for the texts and their headings, so that the output grows once.
+qsizetype estimate(const std::vector<ExportEntry>& entries)
+{
+    qsizetype size = 256;
+    for (const ExportEntry& e : entries) size += e.text->size() + 64;
+    return size;
+}
+
+QByteArray markdown(const std::vector<ExportEntry>& entries)
+{
+    QByteArray out;
+    out.reserve(estimate(entries));
+    out += "# " + exportTitle().toUtf8() + "\r\n";
+    HeadingWriter headings;
+    for (const ExportEntry& e : entries) {
+        if (e.text->isEmpty()) continue;
+        out += "\r\n## ";
+        headings.append(out, e.date);
+        out += "\r\n\r\n";
+        appendText(out, *e.text, true);
+        out += "\r\n";
+    }
+    return out;
+}
+
+QByteArray plainText(const std::vector<ExportEntry>& entries)
+{
+    QByteArray out;
+    out.reserve(estimate(entries));
+    HeadingWriter headings;
+    for (const ExportEntry& e : entries) {
+        if (e.text->isEmpty()) continue;
+        headings.append(out, e.date);
+        out += "\r\n";
+        appendText(out, *e.text, false);
+        out += "\r\n\r\n";
+    }
+    return out;
+}
+
+QByteArray html(const std::vector<ExportEntry>& entries)
+{
+    QByteArray out;
+    out.reserve(estimate(entries) * 11 / 10);
+    out += QString::fromLatin1(HtmlHead).arg(exportTitle()).toUtf8();
+    for (const ExportEntry& e : entries) {
+        if (e.text->isEmpty()) continue;
+        out += "<section>\n<h2><time datetime=\"" + isoDate(e.date).toLatin1() + "\">";
+        appendHeading(out, e.date);
+        out += "</time></h2>\n<div class=\"text\">" + htmlText(decodeStoredText(*e.text)).toUtf8() + "</div>\n</section>\n";
+    }
+    return out + "</body>\n</html>\n";
+}
+
+} // namespace
+
+std::vector<ExportEntry> entriesInDateOrder(const TVolgaDataset& table, TDateTime settingsDate)
+{
+    std::vector<ExportEntry> entries;
+    const TVolgaCursor* store = table.Active() ? table.cursor() : nullptr;
+    const int dateIndex = store ? store->fieldIndex(QStringLiteral("date")) : -1;
+    const int eventIndex = store ? store->fieldIndex(QStringLiteral("event")) : -1;
+    if (dateIndex < 0 || eventIndex < 0) return entries;
+    const TVolgaField& dateField = store->fields()[dateIndex];
+    const TVolgaField& eventField = store->fields()[eventIndex];
+    if (!isBlobFamily(eventField.type)) return entries;
+    entries.reserve(store->rows().size());
+    for (const TVolgaRow& row : store->rows()) {
+        if (!row.isLive()) continue;
+        const TDateTime date = row.image.isBlank(dateField) ? 0 : fieldvalue::read(row.image, dateField).toDateTime();
+        if (date != settingsDate) entries.push_back({date, &row.image.reference(eventField)});
+    }
+    const auto byDate = [](const ExportEntry& a, const ExportEntry& b) { return a.date < b.date; };
+    if (!std::is_sorted(entries.begin(), entries.end(), byDate)) std::stable_sort(entries.begin(), entries.end(), byDate);
+    const auto sameDate = [](const ExportEntry& a, const ExportEntry& b) { return a.date == b.date; };
+    entries.erase(std::unique(entries.begin(), entries.end(), sameDate), entries.end());
+    return entries;
+}
+
+QString exportTitle() { return QStringLiteral("Vistelle diary"); }
+
+bool isCalendarDay(TDateTime date)
+{
+    return date == std::floor(date) && date >= MinDateDays && date <= MaxDateDays;
+}
+
+QString isoDate(TDateTime date)
+{
+    QByteArray heading;
+    appendHeading(heading, date);
+    return QString::fromLatin1(heading.left(10));
+}
+
+bool tryParseIsoDate(const QString& text, TDateTime& date)
+{
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-') return false;
+    for (qsizetype i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < u'0' || text[i] > u'9') return false;
+    return tryEncodeDate(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt(), date);
+}
+
+QString dateInWords(TDateTime date) { return entryHeading(date).mid(13); }
+
+QString entryHeading(TDateTime date)
+{
+    QByteArray heading;
+    appendHeading(heading, date);
+    return QString::fromUtf8(heading);
+}
+
+QByteArray exportEntries(const std::vector<ExportEntry>& entries, ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Markdown: return markdown(entries);
+    case ExportFormat::Html: return html(entries);
+    case ExportFormat::Text: return plainText(entries);
+    }
+    return {};
+}
+
+QByteArray exportEntries(const DatedEntries& entries, ExportFormat format)
+{
+    std::vector<ExportEntry> list;
+    list.reserve(entries.size());
+    for (const auto& [date, text] : entries) list.push_back({date, &text});
+    return exportEntries(list, format);
+}
+
+} // namespace vistelle
