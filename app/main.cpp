@@ -7,8 +7,8 @@
 #include "platform/sessionend.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QDir>
+#include <QWidget>
 
 int main(int argc, char* argv[])
 {
