@@ -46,7 +46,14 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { startSave(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        // An error must not reach the event loop, which it would end.
+        try {
+            startSave();
+        } catch (const Error& e) {
+            if (reportError) reportError(e.message());
+        }
+    });
 }
 
 DiaryKeeper::~DiaryKeeper()
@@ -275,14 +282,18 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     TVolgaTable disk;
     disk.setLoadMode(lmStream);
     disk.setLoadStream(bytes);
+    DatedEntries theirs;
     try {
         disk.Open();
+        // A table of another layout is no diary.
+        disk.FieldByName(Date);
+        disk.FieldByName(Event);
+        theirs = readEntries(disk, m_settingsDate);
     } catch (const Error& e) {
         return unreadable(e.message());
     }
 
     if (beforeMerge) beforeMerge();
-    const DatedEntries theirs = readEntries(disk, m_settingsDate);
     DatedEntries ours = readEntries(m_table, m_settingsDate);
     const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
     const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());

@@ -238,6 +238,29 @@ private slots:
         QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "new"}, {march(5), "newer"}}));
     }
 
+    // A table file of another layout is no diary: it is reported once and left alone.
+    void tableOfAnotherLayoutOnDiskIsNeverSavedOver()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        {
+            TVolgaTable other;
+            other.setTableName("diary.dat");
+            other.FieldDefs().Add("date", ftDateTime, 0, false);
+            other.FieldDefs().Add("note", ftMemo, 0, false);
+            other.CreateTable();
+            other.Open();
+            other.AppendRecord({Variant::fromDateTime(march(2)), Variant(QByteArray("a note"))});
+            other.SaveToFile("diary.dat");
+        }
+        const QByteArray foreign = readFile("diary.dat");
+        store(*form, 3, "new");
+        QTRY_COMPARE(fx->boxes.log, QStringList("error: Field 'event' not found."));
+        MainFormFixture::leaveAndReturn(*form);
+        QCOMPARE(fx->boxes.log.size(), 1);
+        QCOMPARE(readFile("diary.dat"), foreign);
+    }
+
     void firstSaveOfADayKeepsABackupAndThirtyAreKept()
     {
         QVERIFY(QDir().mkpath("backups"));
