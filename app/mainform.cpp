@@ -148,6 +148,9 @@ void TMainForm::openDiary()
             m_outerPos = QPoint(DesignLeft, DesignTop);
             diary.setTableName(DiaryFile);
             diary.Open();
+            // A table of another layout under this name is no diary: it is left as it is.
+            diary.FieldByName(Date);
+            diary.FieldByName(Event);
         } else {
             m_centreOnShow = true;
             diary.setTableName(DiaryFile);
@@ -159,6 +162,7 @@ void TMainForm::openDiary()
         m_keeper->adopt();
     } catch (const Error&) {
         // The file is never overwritten: the run goes on without the diary.
+        if (diary.Active()) diary.Close();
         diaryAvailable = false;
         m_entries->available = false;
         Today->showUnavailable(UnavailableNotice);

@@ -119,15 +119,32 @@ private slots:
         QVERIFY(settingsRecord().endsWith("j407k203")); // a fresh record replaces the bad one
     }
 
+    void unreadableDiaryIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QByteArray>("garbage");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("damaged") << QByteArray::fromHex("0500000045") + "Disk on fire"
+                                 << "error: Error opening table: Disk on fire.";
+        // A table that another program keeps under this name, with fields of its own.
+        QTemporaryDir dir;
+        TVolgaTable other;
+        other.setTableName(dir.filePath("other.dat"));
+        other.FieldDefs().Add("date", ftDateTime, 0, false);
+        other.FieldDefs().Add("note", ftMemo, 0, false);
+        other.CreateTable();
+        QTest::newRow("another layout") << readFile(dir.filePath("other.dat")) << "error: Field 'event' not found.";
+    }
+
     void unreadableDiaryIsNeverOverwritten()
     {
-        const QByteArray garbage = QByteArray::fromHex("0500000045") + "Disk on fire";
+        QFETCH(QByteArray, garbage);
+        QFETCH(QString, reported);
         QFile f("diary.dat");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(garbage);
         f.close();
         auto form = start();
-        QCOMPARE(fx->boxes.log, QStringList("error: Error opening table: Disk on fire."));
+        QCOMPARE(fx->boxes.log, QStringList(reported));
         QVERIFY(!form->diaryAvailable);
         QVERIFY(form->Today->isReadOnly());
         QVERIFY(!form->Today->placeholderText().isEmpty());

@@ -76,6 +76,7 @@ private slots:
     void secondStartBringsTheRunningWindowToTheFront();
     void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
     void entriesWrittenByAnotherProgramAreMerged();
+    void startUpBoxComesToTheFrontAndASignalEndsTheRun();
 
 private:
     // Starts the program in the working folder; owned by the fixture; null on failure.
@@ -693,6 +694,31 @@ void TestEndToEnd::entriesWrittenByAnotherProgramAreMerged()
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows.mid(0, 2), (QList<DiaryRow>{{day, "written here"}, {day + 1, "written on the laptop"}}));
     QCOMPARE(rows[2].date, settingsDate());
+}
+
+// Before the main window exists, an error box of the start-up is what a later start
+// brings to the front, and a signal closes it and ends the run without writing.
+void TestEndToEnd::startUpBoxComesToTheFrontAndASignalEndsTheRun()
+{
+    const QByteArray broken("\x05\0\0\0E", 5);
+    QVERIFY(writeFileBytes(work(QStringLiteral("diary.dat")), broken));
+    auto first = startProgram(false);
+    QVERIFY2(first, "the program did not start");
+    const WindowId box = waitForBox(ErrorBoxTitle);
+    QVERIFY2(box, "no error box");
+    m_x->xdotool({QStringLiteral("windowminimize"), QString::number(box)});
+    QVERIFY(waitUntil([&] { return m_x->activeWindow() != box; }, BoxTimeoutMs));
+
+    auto second = startProgram(false);
+    QVERIFY2(second && second->waitForExit(), "the second start did not end");
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY2(waitUntil([&] { return m_x->activeWindow() == box; }, BoxTimeoutMs), "the box did not come to the front");
+
+    QVERIFY(::kill(pid_t(first->pid()), SIGTERM) == 0);
+    QVERIFY2(first->waitForExit(10000), "the signal did not end the run");
+    QCOMPARE(first->exitCode(), 0);
+    QVERIFY(m_x->waitForNoWindow(ErrorBoxTitle, BoxTimeoutMs));
+    QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
