@@ -11,6 +11,7 @@
 #include "preview/printform.h"
 #include "slideshow/wallpaper.h"
 #include "core/error.h"
+#include "core/savefile.h"
 #include "core/switches.h"
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
@@ -24,12 +25,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace vistelle {
 
@@ -360,11 +365,30 @@ void TMainForm::endSession()
     if (!closed) {
         m_closing = true;
         m_endStatus = 1;
+        rescueDiary();
         if (wallpaper) wallpaper->hide();
         if (printForm) printForm->hide();
         hide();
     }
     QCoreApplication::exit(m_endStatus);
+}
+
+// The session ends and diary.dat cannot take the diary (it cannot be written, or another
+// program left it unreadable): the entries go to a file of their own beside it, so that
+// nothing the user stored is lost. Renamed to diary.dat, it opens as the diary.
+void TMainForm::rescueDiary()
+{
+    if (!diaryAvailable || !diary.Active()) return;
+    const QString name = QStringLiteral("diary-unsaved-%1.dat")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hhmmss")));
+    const QByteArray image = diary.saveImage();
+    for (const QString& folder : {QDir::currentPath(), QDir::homePath()}) {
+        const QString path = QDir(folder).filePath(name);
+        if (writeFileWhole(path, image)) {
+            std::fprintf(stderr, "The diary's entries were written to %s\n", qPrintable(QDir::toNativeSeparators(path)));
+            return;
+        }
+    }
 }
 
 void TMainForm::bringToFront()

@@ -187,6 +187,7 @@ private:
     void runActivation();
     void openDiary();
     void storePendingText();
+    void rescueDiary();
     void fitOuterSize();
     bool fitOuterBounds();
 

@@ -220,6 +220,8 @@ void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
     for (const auto& [date, text] : texts) {
         std::vector<QByteArray>& written = m_savedSinceRead[date];
         if (written.empty() || written.back() != text) written.push_back(text);
+        // Older texts than these are no longer recognised: such a copy keeps both texts.
+        if (written.size() > TextsRemembered) written.erase(written.begin());
     }
 }
 

@@ -30,6 +30,7 @@ class DiaryKeeper : public QObject {
 public:
     static constexpr int SaveDelayMs = 250;
     static constexpr int BackupsKept = 30;
+    static constexpr size_t TextsRemembered = 16; // per date, of those saved since the last read
     static QString backupFolder() { return QStringLiteral("backups"); }
     static QString mergeSeparator() { return QStringLiteral("----- other copy -----"); }
 

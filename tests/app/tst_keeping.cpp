@@ -332,15 +332,19 @@ private slots:
         QCOMPARE(rowsOf().last().date, settingsDateValue());
     }
 
-    void sessionEndWithAFailingSaveEndsWithStatusOne()
+    void sessionEndWithAFailingSaveKeepsTheEntriesBesideIt()
     {
         auto form = fx->start();
         QFile::remove("diary.dat");
         QVERIFY(QDir().mkdir("diary.dat"));
+        MainFormFixture::type(*form, "not to be lost");
         form->endSession();
         QVERIFY(!form->isVisible());
         QCOMPARE(form->endStatus(), 1);
         QCOMPARE(fx->boxes.log, QStringList());
+        const QStringList rescued = QDir().entryList({"diary-unsaved-*.dat"}, QDir::Files);
+        QCOMPARE(rescued.size(), 1);
+        QCOMPARE(rowsOf(rescued[0]).first(), (Row{march(4), "not to be lost"}));
     }
 
     void signalsBecomeOneEvent_data()
