@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QWidget>
 
 int main(int argc, char* argv[])
 {
@@ -29,7 +30,26 @@ int main(int argc, char* argv[])
     vistelle::InstanceServer server(folder);
     vistelle::SessionEnd sessionEnd;
 
+    // While FormCreate runs, only one of its error boxes can be on the screen: a later
+    // start brings that box to the front, and the end of the session closes it and ends
+    // the run at once (nothing can have been typed yet, and the window has no bounds to
+    // record).
+    bool endedWhileStarting = false;
+    server.onRaise = [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->setWindowState(box->windowState() & ~Qt::WindowMinimized);
+            box->raise();
+            box->activateWindow();
+        }
+    };
+    const QMetaObject::Connection whileStarting =
+        QObject::connect(&sessionEnd, &vistelle::SessionEnd::endRequested, [&endedWhileStarting] {
+            endedWhileStarting = true;
+            QCoreApplication::exit(0); // leaves the box's event loop, and those of later boxes
+        });
     vistelle::TMainForm mainForm;   // its FormCreate runs here
+    QObject::disconnect(whileStarting);
+    if (endedWhileStarting) return 0;
     server.onRaise = [&mainForm] { mainForm.bringToFront(); };
     QObject::connect(&sessionEnd, &vistelle::SessionEnd::endRequested, &mainForm, [&mainForm] { mainForm.endSession(); });
     if (mainForm.sessionEnded()) return mainForm.endStatus();

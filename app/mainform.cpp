@@ -11,6 +11,7 @@
 #include "preview/printform.h"
 #include "slideshow/wallpaper.h"
 #include "core/error.h"
+#include "core/savefile.h"
 #include "core/switches.h"
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
@@ -19,16 +20,21 @@
 #include "diary/diarykeeper.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/screenfit.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace vistelle {
 
@@ -147,6 +153,9 @@ void TMainForm::openDiary()
             m_outerPos = QPoint(DesignLeft, DesignTop);
             diary.setTableName(DiaryFile);
             diary.Open();
+            // A table of another layout under this name is no diary: it is left as it is.
+            diary.FieldByName(Date);
+            diary.FieldByName(Event);
         } else {
             m_centreOnShow = true;
             diary.setTableName(DiaryFile);
@@ -158,6 +167,7 @@ void TMainForm::openDiary()
         m_keeper->adopt();
     } catch (const Error&) {
         // The file is never overwritten: the run goes on without the diary.
+        if (diary.Active()) diary.Close();
         diaryAvailable = false;
         m_entries->available = false;
         Today->showUnavailable(UnavailableNotice);
@@ -181,7 +191,11 @@ void TMainForm::applyRecord(const QString& record)
 
 QString TMainForm::composeRecord() const
 {
-    const QRect outer = frameGeometry();
+    // Bounds the user left as they opened are written as they were read: read back on a
+    // scaled desktop they can differ by a rounding, which must not creep from run to run.
+    const QRect applied(m_outerPos, m_outerSize);
+    QRect outer = outerBoundsOf(this);
+    if (sameBounds(outer, applied, roundingSlack(devicePixelRatioF()))) outer = applied;
     return composeWindowRecord({outer.height(), outer.width(), outer.top(), outer.left(), MainPanel->barPosition(0),
                                 MainPanel->barPosition(1)});
 }
@@ -189,21 +203,22 @@ QString TMainForm::composeRecord() const
 // The record holds outer bounds; the client size is what is left inside the frame.
 void TMainForm::fitOuterSize()
 {
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QMargins m = frameMarginsOf(this);
+    const QSize frame(m.left() + m.right(), m.top() + m.bottom());
     setMinimumSize(QSize(DesignWidth, DesignHeight) - frame);
-    resize(m_outerSize - frame);
+    resizeClientTo(this, m_outerSize - frame);
 }
 
-void TMainForm::fitOuterBounds(int triesLeft)
+// True when the frame is known and the outer bounds are as recorded.
+bool TMainForm::fitOuterBounds()
 {
-    // A window manager frames the window a moment after it is shown; until then the
-    // frame is unknown. Fit again once it is known, so that the outer bounds come out
-    // as recorded instead of growing by the frame every run.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.isEmpty() && triesLeft > 0 && QGuiApplication::platformName() == QLatin1String("xcb"))
-        QTimer::singleShot(50, this, [this, triesLeft] { fitOuterBounds(triesLeft - 1); });
+    const bool framed = !frameMarginsOf(this).isNull() || QGuiApplication::platformName() != QLatin1String("xcb");
+    const int slack = roundingSlack(devicePixelRatioF());
+    const QRect wanted(m_outerPos, m_outerSize);
     fitOuterSize();
-    if (frameGeometry().topLeft() != m_outerPos) move(m_outerPos);
+    const QPoint at = outerBoundsOf(this).topLeft();
+    if (!sameBounds(QRect(at, wanted.size()), wanted, slack)) moveFrameTo(this, m_outerPos);
+    return framed && sameBounds(outerBoundsOf(this), wanted, slack);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -219,11 +234,18 @@ void TMainForm::showEvent(QShowEvent* event)
             m_outerPos = area.center() - QPoint(m_outerSize.width() / 2, m_outerSize.height() / 2);
         }
     }
-    move(m_outerPos);
-    // The frame is known once the window system has decorated the window.
+    // A window larger than the screen's available area is fitted into it.
+    const QRect bounds(m_outerPos, m_outerSize);
+    const QRect fitted = fitIntoArea(bounds, availableAreaFor(bounds), QSize(DesignWidth, DesignHeight));
+    m_outerPos = fitted.topLeft();
+    m_outerSize = fitted.size();
+    fitOuterSize();
+    moveFrameTo(this, m_outerPos);
     // Without a window manager nothing activates a new window: ask for it.
+    // A window manager frames the window a moment after it is shown, and until then
+    // places the client area where the frame belongs: fit until the bounds hold.
     QTimer::singleShot(0, this, [this] {
-        fitOuterBounds(40);
+        fitUntilSettled(this, [this] { return fitOuterBounds(); }, 100);
         activateWindow();
     });
 }
@@ -343,11 +365,30 @@ void TMainForm::endSession()
     if (!closed) {
         m_closing = true;
         m_endStatus = 1;
+        rescueDiary();
         if (wallpaper) wallpaper->hide();
         if (printForm) printForm->hide();
         hide();
     }
     QCoreApplication::exit(m_endStatus);
+}
+
+// The session ends and diary.dat cannot take the diary (it cannot be written, or another
+// program left it unreadable): the entries go to a file of their own beside it, so that
+// nothing the user stored is lost. Renamed to diary.dat, it opens as the diary.
+void TMainForm::rescueDiary()
+{
+    if (!diaryAvailable || !diary.Active()) return;
+    const QString name = QStringLiteral("diary-unsaved-%1.dat")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hhmmss")));
+    const QByteArray image = diary.saveImage();
+    for (const QString& folder : {QDir::currentPath(), QDir::homePath()}) {
+        const QString path = QDir(folder).filePath(name);
+        if (writeFileWhole(path, image)) {
+            std::fprintf(stderr, "The diary's entries were written to %s\n", qPrintable(QDir::toNativeSeparators(path)));
+            return;
+        }
+    }
 }
 
 void TMainForm::bringToFront()

@@ -187,8 +187,9 @@ private:
     void runActivation();
     void openDiary();
     void storePendingText();
+    void rescueDiary();
     void fitOuterSize();
-    void fitOuterBounds(int triesLeft);
+    bool fitOuterBounds();
 
     std::unique_ptr<DayEntries> m_entries;
     std::unique_ptr<DiaryKeeper> m_keeper;

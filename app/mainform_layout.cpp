@@ -176,6 +176,9 @@ void TMainForm::buildMainPanel()
     Today->setPalette(p);
     Today->setFont(look::trebuchet(11));
     Today->setToolTip(QStringLiteral("Enter text - click outside box to save (text will turn black)"));
+    // The year bar keeps its 25 pixels however low bar 1 sits; the editor takes what is left,
+    // down to nothing.
+    Today->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     todayColumn->addWidget(Today, 1);
 }
 

@@ -156,7 +156,8 @@ void TMainForm::updateWeek()
         setColour(memo, QPalette::Text, selected ? red : purple);
         setColour(dayNameLabels[size_t(i - 1)], QPalette::WindowText, selected ? red : navy);
         setColour(dateLabels[size_t(i - 1)], QPalette::WindowText, selected ? red : navy);
-        dateLabels[size_t(i - 1)]->setText(dateToStr(t));
+        // A day beyond 31/12/9999 is no date: its label stays empty.
+        dateLabels[size_t(i - 1)]->setText(isValidDay(t) ? dateToStr(t) : QString());
     }
 }
 
@@ -221,7 +222,9 @@ void TMainForm::showPictureClick()
 
 void TMainForm::dateLabelClick(int weekday)
 {
-    Calendar->SetSelectedDate(strToDate(dateLabels[size_t(weekday - 1)]->text()));
+    const QString caption = dateLabels[size_t(weekday - 1)]->text();
+    if (caption.isEmpty()) return; // a day beyond the last date
+    Calendar->SetSelectedDate(strToDate(caption));
     setMonthPicture();
 }
 

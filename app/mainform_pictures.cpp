@@ -31,6 +31,16 @@ namespace {
 
 QString setFileName(int n) { return QStringLiteral("graphics%1.dat").arg(n); }
 
+// The picture panel takes a drop as a copy, or as a link with Ctrl and Shift; never as a
+// move, whatever the keys would otherwise mean, so no source deletes what it offered.
+// A source that offers neither gets no drop.
+Qt::DropAction dropActionFor(const QDropEvent& e)
+{
+    const bool link = (e.modifiers() & Qt::ControlModifier) && (e.modifiers() & Qt::ShiftModifier);
+    if (link && (e.possibleActions() & Qt::LinkAction)) return Qt::LinkAction;
+    return e.possibleActions() & Qt::CopyAction ? Qt::CopyAction : Qt::IgnoreAction;
+}
+
 } // namespace
 
 void TMainForm::connectPictures()
@@ -134,14 +144,18 @@ bool TMainForm::pictureEvent(QEvent* event)
         auto* e = static_cast<QDragMoveEvent*>(event);
         const QMimeData* data = e->mimeData();
         if (!data->hasImage() && !data->hasUrls() && !data->hasText()) return false;
-        // Copy normally, link with Ctrl and Shift; never move.
-        const bool link = (e->modifiers() & Qt::ControlModifier) && (e->modifiers() & Qt::ShiftModifier);
-        e->setDropAction(link ? Qt::LinkAction : Qt::CopyAction);
+        const Qt::DropAction action = dropActionFor(*e);
+        if (action == Qt::IgnoreAction) {
+            e->ignore();
+            return true;
+        }
+        e->setDropAction(action);
         e->accept();
         return true;
     }
     case QEvent::Drop: {
         auto* e = static_cast<QDropEvent*>(event);
+        const Qt::DropAction action = dropActionFor(*e);
         const QMimeData* data = e->mimeData();
         QImage bitmap;
         if (data->hasImage()) bitmap = qvariant_cast<QImage>(data->imageData());
@@ -150,8 +164,9 @@ bool TMainForm::pictureEvent(QEvent* event)
             if (url.isLocalFile()) files << url.toLocalFile();
         }
         bool ok = false;
-        guard([&] { ok = DropComboTargetDrop(bitmap, files); });
+        if (action != Qt::IgnoreAction) guard([&] { ok = DropComboTargetDrop(bitmap, files); });
         if (ok) {
+            e->setDropAction(action);
             e->accept();
         } else {
             e->setDropAction(Qt::IgnoreAction);

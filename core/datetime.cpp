@@ -75,9 +75,10 @@ bool scanDate(Scanner& sc, TDateTime& date)
     int n1 = 0, n2 = 0, n3 = 0, l1 = 0, l2 = 0, l3 = 0;
     if (!(sc.number(n1, l1) && sc.separator(sep) && sc.number(n2, l2))) return false;
     int y, m, d, yearDigits;
-    const bool three = sc.separator(sep);
+    // A separator after the second number leads to the third, or is the one trailing
+    // separator a two-number date may end with.
+    const bool three = sc.separator(sep) && sc.number(n3, l3);
     if (three) {
-        if (!sc.number(n3, l3)) return false;
         switch (rs.dateOrder) {
         case DateOrder::MDY: m = n1; d = n2; y = n3; yearDigits = l3; break;
         case DateOrder::DMY: d = n1; m = n2; y = n3; yearDigits = l3; break;

@@ -19,6 +19,9 @@ struct DateParts {
     bool operator==(const DateParts&) const = default;
 };
 
+// The day lies in the years 1 … 9999, which hold every date there is.
+inline bool isValidDay(TDateTime date) { return date >= MinDateDays && date < MaxDateDays + 1; }
+
 bool isLeapYear(int year);
 int daysInMonth(int year, int month); // month 1..12
 

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistelle {
 
@@ -35,7 +36,8 @@ FileStamp FileStamp::ofDescriptor(int fd)
     return stampOf(st);
 }
 
-bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written)
+bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written,
+                    const std::function<bool()>& stillCurrent)
 {
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true); // used only where no temporary file can be made
@@ -47,7 +49,19 @@ bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp*
     }
     // Taken from the open file, so that another program replacing the file right after
     // the rename cannot pass for this write. Linking and renaming keep inode and time.
-    if (written) *written = FileStamp::ofDescriptor(file.handle());
+    const FileStamp mine = FileStamp::ofDescriptor(file.handle());
+    if (written) *written = mine;
+    // A file rewritten in place is already replaced: there is nothing left to ask.
+    const FileStamp target = FileStamp::of(fileName);
+    const bool inPlace = mine.device == target.device && mine.inode == target.inode;
+    if (stillCurrent && !inPlace) {
+        ::fsync(file.handle()); // the commit's own sync is then quick: little time passes after the question
+        if (!stillCurrent()) {
+            file.cancelWriting();
+            file.commit();
+            return false;
+        }
+    }
     return file.commit();
 }
 

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace vistelle {
 
 // What tells one version of a file from another without reading it: a file replaced by
@@ -25,7 +27,10 @@ struct FileStamp {
 
 // Returns false when the file could not be written; the old file is then as it was
 // (unless the in-place fallback failed part-way). written, when given, receives the
-// stamp of the file as this call wrote it.
-bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written = nullptr);
+// stamp of the file as this call wrote it. stillCurrent, when given, is asked once the
+// new file is complete and on disk, right before it replaces the old one: false leaves
+// the old file as it is and returns false (a file rewritten in place has no such moment).
+bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written = nullptr,
+                    const std::function<bool()>& stillCurrent = {});
 
 } // namespace vistelle

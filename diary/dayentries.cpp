@@ -17,6 +17,7 @@ void DayEntries::getCurrentDate()
 {
     if (!available) return;
     currentDate = selectedDate();
+    m_loadedText.reset();
     if (!m_table.Locate(Date, Variant::fromDateTime(currentDate))) {
         entryMode = QStringLiteral("append");
         m_editor.setFocus();
@@ -26,7 +27,10 @@ void DayEntries::getCurrentDate()
     entryMode = QStringLiteral("update");
     m_editor.setFocus();
     // The settings row's text is never loaded: on that date the editor keeps its text.
-    if (currentDate != settingsDate) m_editor.loadText(decodeStoredText(m_table.GetFieldValue(Event).toBytes()));
+    if (currentDate != settingsDate) {
+        m_editor.loadText(decodeStoredText(m_table.GetFieldValue(Event).toBytes()));
+        m_loadedText = m_editor.text();
+    }
     m_editor.caretToEnd();
 }
 
@@ -53,6 +57,9 @@ void DayEntries::updateEvent()
 {
     const TDateTime date = currentDate;
     m_table.Edit();
+    // An entry the user did not change keeps its stored bytes: the editor shows line
+    // breaks and characters in its own form, which is not always the stored one.
+    if (unchangedSinceLoad()) return getCurrentDate();
     const QString text = m_editor.text();
     if (!text.isEmpty()) m_table.SetFieldValue(Event, Variant(encodeStoredText(text)));
     else m_table.Delete();
@@ -68,11 +75,14 @@ void DayEntries::TodayChange()
 
 QString DayEntries::info(TDateTime date)
 {
-    if (!available) return {};
+    // Days beyond the years 1 … 9999 (the week view's last week) have no entry.
+    if (!available || !isValidDay(date)) return {};
     const Variant v = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
     if (v.isNull() || v.isUnassigned()) return {};
     return decodeStoredText(v.toBytes());
 }
+
+bool DayEntries::unchangedSinceLoad() const { return m_loadedText && *m_loadedText == m_editor.text(); }
 
 bool DayEntries::hasUnsavedText() const { return available && m_editor.isGrey(); }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace vistelle {
 
@@ -38,8 +39,14 @@ public:
     bool hasUnsavedText() const;
 
 private:
+    // The editor still holds the entry exactly as loaded, so its stored bytes stand.
+    bool unchangedSinceLoad() const;
+
     TVolgaTable& m_table;
     DayEditor& m_editor;
+    // The editor's text right after the last load of an entry; none when the last load
+    // cleared the editor or left it as it was.
+    std::optional<QString> m_loadedText;
 };
 
 } // namespace vistelle

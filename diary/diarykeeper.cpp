@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace vistelle {
 
 namespace {
@@ -44,7 +46,14 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { startSave(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        // An error must not reach the event loop, which it would end.
+        try {
+            startSave();
+        } catch (const Error& e) {
+            if (reportError) reportError(e.message());
+        }
+    });
 }
 
 DiaryKeeper::~DiaryKeeper()
@@ -92,6 +101,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
     Job job;
     job.fileName = m_fileName;
     job.image = m_table.saveImage(std::move(m_spareImage));
+    job.onDisk = m_seenStamp;
     for (TDateTime date : m_dirty) {
         const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
         m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
@@ -137,6 +147,7 @@ void DiaryKeeper::finishWrite(Result& result)
     }
     m_writingTexts.clear();
     if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+    if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
         // Reported once; later stores try again without a box until a save succeeds.
         m_saveFailureReported = true;
@@ -149,17 +160,21 @@ void DiaryKeeper::finishWrite(Result& result)
 void DiaryKeeper::saveNow()
 {
     waitForWriter();
-    mergeChangesOnDisk(true);
-    m_timer.stop();
-    Result result = runJob(prepareJob());
-    if (result.saved) {
-        finishWrite(result);
-        return;
+    // A file another program writes while this save is written is merged in, and the save
+    // tried again; a program that never stops writing makes the save fail.
+    for (int attempt = 1;; ++attempt) {
+        mergeChangesOnDisk(true);
+        m_timer.stop();
+        Result result = runJob(prepareJob());
+        if (result.saved) {
+            finishWrite(result);
+            return;
+        }
+        for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+        m_writingTexts.clear();
+        if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+        if (!result.changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
-    for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
-    m_writingTexts.clear();
-    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
-    raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
 }
 
 // Runs on the writer thread: touches nothing but the job and the files.
@@ -167,16 +182,21 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
 {
     Result result;
     backUp(job, result);
-    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp);
+    // The merge happened on the window thread: a file written since then is not replaced.
+    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp, [&] {
+        result.changedOnDisk = FileStamp::of(job.fileName) != job.onDisk;
+        return !result.changedOnDisk;
+    });
     if (result.saved) result.hash = hashOf(job.image);
     result.image = std::move(job.image);
     return result;
 }
 
-// A backup of the day made earlier (by this run or another) is kept as it is.
+// A backup of the day made earlier (by this run or another) is kept as it is; anything
+// else of that name makes the backup fail.
 void DiaryKeeper::backUp(const Job& job, Result& result)
 {
-    if (job.backupName.isEmpty() || QFile::exists(job.backupName) || !QFileInfo(job.fileName).isFile()) return;
+    if (job.backupName.isEmpty() || QFileInfo(job.backupName).isFile() || !QFileInfo(job.fileName).isFile()) return;
     result.backupName = job.backupName;
     QFile current(job.fileName);
     const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)
@@ -197,15 +217,34 @@ void DiaryKeeper::pruneBackups(const QString& folder)
 
 void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
 {
-    for (const auto& [date, text] : texts) m_savedSinceRead[date] = text;
+    for (const auto& [date, text] : texts) {
+        std::vector<QByteArray>& written = m_savedSinceRead[date];
+        if (written.empty() || written.back() != text) written.push_back(text);
+        // Older texts than these are no longer recognised: such a copy keeps both texts.
+        if (written.size() > TextsRemembered) written.erase(written.begin());
+    }
 }
 
-DatedEntries DiaryKeeper::baseEntries() const
+// What the other side started from, date by date. For a date this run saved since it
+// last read the file, the other side may not have seen that save (a synchronising
+// program bringing back another computer's copy, say): a text this run had earlier
+// counts as unchanged there, a text that begins with this run's text as added to it, and
+// any other text as written beside it, so that both are kept.
+DatedEntries DiaryKeeper::mergeBase(const DatedEntries& read, const DatedEntries& theirs) const
 {
-    DatedEntries base = entriesOfImage(m_baseImage, m_settingsDate);
-    for (const auto& [date, text] : m_savedSinceRead) {
-        if (text.isEmpty()) base.erase(date);
-        else base[date] = text;
+    const auto textOn = [](const DatedEntries& entries, TDateTime date) {
+        const auto it = entries.find(date);
+        return it == entries.end() ? QByteArray() : it->second;
+    };
+    DatedEntries base = read;
+    for (const auto& [date, written] : m_savedSinceRead) {
+        const QByteArray& ours = written.back();
+        const QByteArray disk = textOn(theirs, date);
+        const bool earlier = disk != ours
+            && (disk == textOn(read, date) || std::find(written.begin(), written.end() - 1, disk) != written.end() - 1);
+        const QByteArray from = earlier ? disk : disk.startsWith(ours) ? ours : QByteArray();
+        if (from.isEmpty()) base.erase(date);
+        else base[date] = from;
     }
     return base;
 }
@@ -221,6 +260,7 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     if (!m_table.Active()) return true;
     waitForWriter();
     const FileStamp stamp = FileStamp::of(m_fileName);
+    m_seenStamp = stamp;
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
     if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
@@ -244,16 +284,21 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     TVolgaTable disk;
     disk.setLoadMode(lmStream);
     disk.setLoadStream(bytes);
+    DatedEntries theirs;
     try {
         disk.Open();
+        // A table of another layout is no diary.
+        disk.FieldByName(Date);
+        disk.FieldByName(Event);
+        theirs = readEntries(disk, m_settingsDate);
     } catch (const Error& e) {
         return unreadable(e.message());
     }
 
     if (beforeMerge) beforeMerge();
-    const DatedEntries theirs = readEntries(disk, m_settingsDate);
     DatedEntries ours = readEntries(m_table, m_settingsDate);
-    const std::vector<EntryChange> changes = mergeByDate(baseEntries(), ours, theirs, mergeSeparator());
+    const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
 
     // From here on the file read is what this run last read; what differs from it is unsaved.

@@ -18,6 +18,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <vector>
 
 namespace vistelle {
 
@@ -29,6 +30,7 @@ class DiaryKeeper : public QObject {
 public:
     static constexpr int SaveDelayMs = 250;
     static constexpr int BackupsKept = 30;
+    static constexpr size_t TextsRemembered = 16; // per date, of those saved since the last read
     static QString backupFolder() { return QStringLiteral("backups"); }
     static QString mergeSeparator() { return QStringLiteral("----- other copy -----"); }
 
@@ -74,9 +76,11 @@ private:
         QString fileName;
         QByteArray image;
         QString backupName; // empty: no backup this time
+        FileStamp onDisk;   // the file the merge saw: only that one may be replaced
     };
     struct Result {
         bool saved = false;
+        bool changedOnDisk = false; // another program wrote the file meanwhile: merge, then save again
         bool backupFailed = false;
         QString backupName;
         FileStamp stamp;
@@ -92,7 +96,7 @@ private:
     static void backUp(const Job& job, Result& result);
     static void pruneBackups(const QString& folder);
 
-    DatedEntries baseEntries() const;
+    DatedEntries mergeBase(const DatedEntries& read, const DatedEntries& theirs) const;
     QByteArray knownHash();
     void rememberSaved(const std::map<TDateTime, QByteArray>& texts);
 
@@ -101,10 +105,12 @@ private:
     TDateTime m_settingsDate;
     QTimer m_timer;
 
-    // What this run last read or wrote: the image last read, and the texts written since.
+    // What this run last read or wrote: the image last read, and the texts written since
+    // (each date's texts in the order written, the last one current; empty text: deleted).
     QByteArray m_baseImage;
-    std::map<TDateTime, QByteArray> m_savedSinceRead; // empty text: deleted
+    std::map<TDateTime, std::vector<QByteArray>> m_savedSinceRead;
     FileStamp m_knownStamp;
+    FileStamp m_seenStamp; // the file as the last merge found it
     QByteArray m_knownHash; // empty until needed
 
     std::set<TDateTime> m_dirty;                     // changed since the last save began

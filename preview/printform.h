@@ -13,6 +13,7 @@ namespace vistelle {
 
 class PageGrid;
 class PictureView;
+class ScaledPage;
 
 class TPrintForm : public QWidget {
     Q_OBJECT
@@ -22,8 +23,13 @@ public:
 
     explicit TPrintForm(PreviewHost& host, QWidget* parent = nullptr);
 
-    // Shows the page without making it modal, in front and active.
+    // Shows the page without making it modal, in front and active. On a screen too small
+    // for the window the page is shown scaled down as a whole, its proportions kept.
     void showPreview();
+    // The scale the page is shown at: 1, or less on a screen too small for it.
+    qreal pageScale() const;
+    // The page at its design size, whatever the scale it is shown at: what is printed.
+    QImage pageImage() const;
 
     // Rebuilds the page from the host: picture, month label, title, notice, table.
     void FormActivate();
@@ -46,6 +52,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool fitToScreen();
+    bool fitToScreenOnceFramed();
     void buildBands();
     void buildTable();
     void buildFooter();
@@ -53,6 +61,8 @@ private:
     void fitNoticeWidth();
 
     PreviewHost& m_host;
+    QWidget* m_page;       // the page at its design size; the components are its children
+    ScaledPage* m_scaled;  // the page drawn scaled down over it, when the screen is too small
     bool m_imagePressed = false;
 };
 

@@ -2,9 +2,11 @@
 
 #include "app/clicklabel.h"
 #include "app/splitterpanel.h"
+#include "diary/dayentries.h"
 #include "mainformfixture.h"
 
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 using namespace vistelle;
 using namespace vistelle::testing;
@@ -97,6 +99,54 @@ private slots:
         QCOMPARE(form->Today->text(), western);
         // The western text is stored in the single-byte form earlier builds wrote.
         QVERIFY(readFile("diary.dat").contains(QByteArray("Caf\xe9 \x80" "3")));
+    }
+
+    // Files written by other programs may hold lone line feeds or carriage returns, or
+    // UTF-8 that this program would store in the single-byte form.
+    void anEntryVisitedWithoutAnEditKeepsItsStoredBytes_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("lone LF") << QByteArray("first\nsecond");
+        QTest::newRow("lone CR") << QByteArray("first\rsecond");
+        QTest::newRow("mixed breaks") << QByteArray("a\r\nb\nc\r");
+        QTest::newRow("UTF-8 that fits one byte per character") << QByteArray("Caf\xc3\xa9");
+    }
+    void anEntryVisitedWithoutAnEditKeepsItsStoredBytes()
+    {
+        QFETCH(QByteArray, stored);
+        {
+            TVolgaTable t;
+            t.setTableName("diary.dat");
+            t.FieldDefs().Add("date", ftDateTime, 0, false);
+            t.FieldDefs().Add("event", ftMemo, 0, false);
+            t.CreateTable();
+            t.Open();
+            t.AppendRecord({Variant::fromDateTime(march10), Variant(stored)});
+            t.SaveToFile("diary.dat");
+        }
+        auto form = fx->start();
+        int changes = 0;
+        const auto hook = form->entries().tableChanged;
+        form->entries().tableChanged = [&, hook](TDateTime date) {
+            ++changes;
+            if (hook) hook(date);
+        };
+        const auto storedNow = [&] { return form->diary.Lookup("date", Variant::fromDateTime(march10), "event").toBytes(); };
+        MainFormFixture::clickDay(*form, 10);
+        QCOMPARE(form->Today->text(), decodeStoredText(stored).replace(QRegularExpression("\r\n|\r|\n"), "\r\n"));
+        MainFormFixture::clickPicture(*form);
+        MainFormFixture::leaveAndReturn(*form);
+        MainFormFixture::clickDay(*form, 11);
+        QCOMPARE(storedNow(), stored);
+        QCOMPARE(changes, 0);
+
+        // An edit writes the editor's text, and the table changes.
+        MainFormFixture::clickDay(*form, 10);
+        QTest::keyClicks(form->Today, "!");
+        MainFormFixture::clickDay(*form, 11);
+        QCOMPARE(storedNow(), encodeStoredText(form->info(march10)));
+        QVERIFY(form->info(march10).endsWith("!"));
+        QVERIFY(changes > 0);
     }
 
     void settingsRowIsNeverLoadedIntoTheEditor()

@@ -150,6 +150,56 @@ private slots:
         QCOMPARE(entriesOnDisk(), entriesOf(expected));
     }
 
+    // A synchronising program brings back a copy that predates this run's saves: a text
+    // this run had earlier is not a change made there, and a text there that does not begin
+    // with this run's text is kept beside it.
+    void olderCopyBroughtBackKeepsWhatThisRunSaved()
+    {
+        writeDiary({{march(2), "old"}, {march(3), "gone here"}, {march(5), "x"}});
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 2, "newer");
+        store(*form, 3, QString());
+        store(*form, 6, "added");
+        store(*form, 9, "nine");
+        store(*form, 10, "ten");
+        QTRY_COMPARE(saved.count(), 1);
+        store(*form, 2, "newest");
+        QTRY_COMPARE(saved.count(), 2);
+
+        writeDiary({{march(2), "newer"}, {march(3), "gone here"}, {march(5), "changed there"},
+                    {march(9), "nine, and more"}, {march(10), "from the laptop"}});
+        MainFormFixture::leaveAndReturn(*form);
+        const QMap<TDateTime, QString> expected{{march(2), "newest"}, {march(5), "changed there"}, {march(6), "added"},
+                                                {march(9), "nine, and more"}, {march(10), "ten" + Joined + "from the laptop"}};
+        QTRY_COMPARE(entriesOnDisk(), expected);
+        QVERIFY(form->close());
+        QCOMPARE(entriesOnDisk(), expected);
+    }
+
+    // Another program replaces the file after the merge read it and before the save
+    // replaced it: the save gives way and the next one merges that file too.
+    void fileReplacedDuringASaveIsMergedNotOverwritten()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        DiaryKeeper& keeper = *form->keeper();
+        const auto before = keeper.beforeMerge;
+        bool replaced = false;
+        keeper.beforeMerge = [&] {
+            before();
+            if (replaced) return;
+            replaced = true;
+            writeDiary({{march(2), "old"}, {march(7), "first"}, {march(8), "second"}});
+        };
+        store(*form, 3, "ours");
+        writeDiary({{march(2), "old"}, {march(7), "first"}});
+        QTRY_COMPARE(saved.count(), 1);
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "ours"}, {march(7), "first"}, {march(8), "second"}}));
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
     void greyTextIsStoredBeforeTheMergeAndTheEditorShowsTheResult()
     {
         writeDiary({{march(4), "old"}});
@@ -188,6 +238,29 @@ private slots:
         QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "new"}, {march(5), "newer"}}));
     }
 
+    // A table file of another layout is no diary: it is reported once and left alone.
+    void tableOfAnotherLayoutOnDiskIsNeverSavedOver()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        {
+            TVolgaTable other;
+            other.setTableName("diary.dat");
+            other.FieldDefs().Add("date", ftDateTime, 0, false);
+            other.FieldDefs().Add("note", ftMemo, 0, false);
+            other.CreateTable();
+            other.Open();
+            other.AppendRecord({Variant::fromDateTime(march(2)), Variant(QByteArray("a note"))});
+            other.SaveToFile("diary.dat");
+        }
+        const QByteArray foreign = readFile("diary.dat");
+        store(*form, 3, "new");
+        QTRY_COMPARE(fx->boxes.log, QStringList("error: Field 'event' not found."));
+        MainFormFixture::leaveAndReturn(*form);
+        QCOMPARE(fx->boxes.log.size(), 1);
+        QCOMPARE(readFile("diary.dat"), foreign);
+    }
+
     void firstSaveOfADayKeepsABackupAndThirtyAreKept()
     {
         QVERIFY(QDir().mkpath("backups"));
@@ -220,6 +293,17 @@ private slots:
         QCOMPARE(readFile("backups/diary-2009-03-05.dat"), endOfDay);
     }
 
+    void backupNameTakenByAFolderIsReportedAndTheSaveGoesOn()
+    {
+        QVERIFY(QDir().mkpath("backups/diary-2009-03-04.dat"));
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 3, "new");
+        QTRY_COMPARE(saved.count(), 1);
+        QCOMPARE(fx->boxes.log, QStringList("error: Cannot create file backups/diary-2009-03-04.dat."));
+        QCOMPARE(entriesOnDisk().value(march(3)), QStringLiteral("new"));
+    }
+
     void sessionEndStoresTheTextAndAsksNothing()
     {
         fx->start()->close();
@@ -248,15 +332,19 @@ private slots:
         QCOMPARE(rowsOf().last().date, settingsDateValue());
     }
 
-    void sessionEndWithAFailingSaveEndsWithStatusOne()
+    void sessionEndWithAFailingSaveKeepsTheEntriesBesideIt()
     {
         auto form = fx->start();
         QFile::remove("diary.dat");
         QVERIFY(QDir().mkdir("diary.dat"));
+        MainFormFixture::type(*form, "not to be lost");
         form->endSession();
         QVERIFY(!form->isVisible());
         QCOMPARE(form->endStatus(), 1);
         QCOMPARE(fx->boxes.log, QStringList());
+        const QStringList rescued = QDir().entryList({"diary-unsaved-*.dat"}, QDir::Files);
+        QCOMPARE(rescued.size(), 1);
+        QCOMPARE(rowsOf(rescued[0]).first(), (Row{march(4), "not to be lost"}));
     }
 
     void signalsBecomeOneEvent_data()

@@ -136,6 +136,27 @@ private slots:
         QCOMPARE(p->barPosition(0), 300);
     }
 
+    // Bar 1 dragged to its limit leaves 29 pixels for the year bar and the day editor.
+    void theYearBarKeepsItsHeightWithBarOneAtItsLimit()
+    {
+        for (int run = 0; run < 2; ++run) {
+            auto form = fx->start();
+            SplitterPanel* p = form->MainPanel;
+            if (run == 0) {
+                const QPoint onBar(p->barPosition(0) + 100, p->barPosition(1) + 1);
+                QTest::mousePress(p, Qt::LeftButton, {}, onBar);
+                QTest::mouseMove(p, QPoint(onBar.x(), p->height()));
+                QTest::mouseRelease(p, Qt::LeftButton, {}, QPoint(onBar.x(), p->height()));
+            }
+            QCOMPARE(p->barPosition(1), p->height() - 29 - 3);
+            QCOMPARE(form->TodayPane->height(), 29);
+            QCOMPARE(form->YearPanel->geometry(), QRect(0, 0, form->TodayPane->width(), 25));
+            QCOMPARE(form->yearLabel->height(), 19);
+            QCOMPARE(form->Today->geometry(), QRect(0, 25, form->TodayPane->width(), 4));
+            QVERIFY(form->close()); // the next start restores the bar from the record
+        }
+    }
+
     void narrowBottomBarGivesTheLogoANegativeLeft()
     {
         auto form = fx->start();

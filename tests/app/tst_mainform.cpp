@@ -58,19 +58,19 @@ private slots:
         start()->close();
         {
             auto form = start();
-            form->resize(QSize(900, 500) - (form->frameGeometry().size() - form->size()));
+            form->resize(QSize(780, 500) - (form->frameGeometry().size() - form->size()));
             form->move(40, 30);
             form->MainPanel->setBarPosition(0, 350);
             form->MainPanel->setBarPosition(1, 250);
             QVERIFY(form->close());
         }
-        QCOMPARE(settingsRecord(), QStringLiteral("500x900y30z40j350k250"));
+        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z40j350k250"));
         auto form = start();
-        QCOMPARE(form->frameGeometry(), QRect(40, 30, 900, 500));
+        QCOMPARE(form->frameGeometry(), QRect(40, 30, 780, 500));
         QCOMPARE(form->MainPanel->barPosition(0), 350);
         QCOMPARE(form->MainPanel->barPosition(1), 250);
         QVERIFY(form->close());
-        QCOMPARE(settingsRecord(), QStringLiteral("500x900y30z40j350k250"));
+        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z40j350k250"));
     }
 
     void recordsAreAppliedWithinTheLimits_data()
@@ -81,6 +81,9 @@ private slots:
         QTest::addColumn<int>("bar1");
         QTest::newRow("sizes below the minimum") << "100x200y10z20j407k203" << QRect(20, 10, 736, 415) << 407 << 203;
         QTest::newRow("a maximised window's bounds") << "600x800y0z0j407k203" << QRect(0, 0, 800, 600) << 407 << 203;
+        // The test screen is 800 x 800.
+        QTest::newRow("bounds larger than the screen") << "900x1200y50z40j407k203" << QRect(0, 0, 800, 800) << 407 << 203;
+        QTest::newRow("wider than the screen") << "500x1000y50z40j407k203" << QRect(0, 50, 800, 500) << 407 << 203;
         QTest::newRow("bars beyond their limits") << "415x736y0z0j10k1000" << QRect(0, 0, 736, 415) << 300 << -29;
     }
     void recordsAreAppliedWithinTheLimits()
@@ -116,15 +119,32 @@ private slots:
         QVERIFY(settingsRecord().endsWith("j407k203")); // a fresh record replaces the bad one
     }
 
+    void unreadableDiaryIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QByteArray>("garbage");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("damaged") << QByteArray::fromHex("0500000045") + "Disk on fire"
+                                 << "error: Error opening table: Disk on fire.";
+        // A table that another program keeps under this name, with fields of its own.
+        QTemporaryDir dir;
+        TVolgaTable other;
+        other.setTableName(dir.filePath("other.dat"));
+        other.FieldDefs().Add("date", ftDateTime, 0, false);
+        other.FieldDefs().Add("note", ftMemo, 0, false);
+        other.CreateTable();
+        QTest::newRow("another layout") << readFile(dir.filePath("other.dat")) << "error: Field 'event' not found.";
+    }
+
     void unreadableDiaryIsNeverOverwritten()
     {
-        const QByteArray garbage = QByteArray::fromHex("0500000045") + "Disk on fire";
+        QFETCH(QByteArray, garbage);
+        QFETCH(QString, reported);
         QFile f("diary.dat");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(garbage);
         f.close();
         auto form = start();
-        QCOMPARE(fx->boxes.log, QStringList("error: Error opening table: Disk on fire."));
+        QCOMPARE(fx->boxes.log, QStringList(reported));
         QVERIFY(!form->diaryAvailable);
         QVERIFY(form->Today->isReadOnly());
         QVERIFY(!form->Today->placeholderText().isEmpty());

@@ -93,6 +93,29 @@ private slots:
         }
     }
 
+    // The last week of year 9999 ends two days beyond the last date.
+    void theLastWeekShowsNoDaysBeyondTheLastDate()
+    {
+        fx->now = encodeDate(9999, 12, 27);
+        writeDiary({{encodeDate(9999, 12, 31), "the last day"}});
+        auto form = fx->start();
+        MainFormFixture::clickPicture(*form);
+        MainFormFixture::clickDay(*form, 31);
+        QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(form->dateLabels[0]->text(), QStringLiteral("27/12/9999"));
+        QCOMPARE(form->dateLabels[4]->text(), QStringLiteral("31/12/9999"));
+        QCOMPARE(form->memos[4]->toPlainText(), QStringLiteral("the last day"));
+        for (size_t i : {5, 6}) {
+            QCOMPARE(form->dateLabels[i]->text(), QString());
+            QCOMPARE(form->memos[i]->toPlainText(), QString());
+            QTest::mouseClick(form->dateLabels[i], Qt::LeftButton, {}, form->dateLabels[i]->rect().center());
+        }
+        QCOMPARE(form->info(encodeDate(9999, 12, 31) + 1), QString());
+        QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(form->Calendar->SelectedDate(), encodeDate(9999, 12, 31));
+        QVERIFY(form->WeekPanel->isVisible());
+    }
+
     void weekOneAtTheYearEnd()
     {
         fx->now = encodeDate(2008, 12, 29);

@@ -352,6 +352,52 @@ private slots:
         QCOMPARE(form->Image->picture().size(), QSize(40, 20));
     }
 
+    // The source may offer a move; the hover answer and the final answer are the same.
+    void aDropIsACopyOrWithCtrlAndShiftALink_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
+        QTest::addColumn<Qt::DropAction>("action");
+        QTest::newRow("no key") << Qt::KeyboardModifiers() << Qt::CopyAction;
+        QTest::newRow("Shift") << Qt::KeyboardModifiers(Qt::ShiftModifier) << Qt::CopyAction;
+        QTest::newRow("Alt") << Qt::KeyboardModifiers(Qt::AltModifier) << Qt::CopyAction;
+        QTest::newRow("Ctrl") << Qt::KeyboardModifiers(Qt::ControlModifier) << Qt::CopyAction;
+        QTest::newRow("Ctrl and Shift") << (Qt::ControlModifier | Qt::ShiftModifier) << Qt::LinkAction;
+    }
+    void aDropIsACopyOrWithCtrlAndShiftALink()
+    {
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(Qt::DropAction, action);
+        auto form = fx->start();
+        QMimeData data;
+        data.setImageData(QImage(8, 8, QImage::Format_RGB32));
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        const QPoint at = form->Image->rect().center();
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(form->PicPanel, &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(enter.dropAction(), action);
+        QDropEvent dropEvent(at, offered, &data, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(form->PicPanel, &dropEvent);
+        QVERIFY(dropEvent.isAccepted());
+        QCOMPARE(dropEvent.dropAction(), action);
+        QVERIFY(form->setChanged[1]);
+    }
+
+    void aSourceOfferingOnlyAMoveGetsNoDrop()
+    {
+        auto form = fx->start();
+        QMimeData data;
+        data.setImageData(QImage(8, 8, QImage::Format_RGB32));
+        const QPoint at = form->Image->rect().center();
+        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form->PicPanel, &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent dropEvent(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form->PicPanel, &dropEvent);
+        QVERIFY(!dropEvent.isAccepted());
+        QVERIFY(!form->setChanged[1]);
+    }
+
     void aDropDuringASearchChangesNothing()
     {
         writeDiary({{encodeDate(2009, 2, 1), "find me"}});

@@ -129,6 +129,17 @@ private slots:
         QCOMPARE(form->searchBox->text(), QString());
     }
 
+    void aDateWithATrailingSeparatorJumpsInTheCurrentYear()
+    {
+        auto form = fx->start();
+        form->searchBox->setText("24/12/");
+        QTest::keyClick(form->searchBox, Qt::Key_Return);
+        QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(form->Calendar->SelectedDate(), encodeDate(2009, 12, 24));
+        QCOMPARE(form->monthLabel->text(), QStringLiteral("December"));
+        QCOMPARE(form->searchBox->text(), QString());
+    }
+
     void yearsAndImpossibleDatesAreSearchedAsText()
     {
         writeDiary({{feb1, "since 2009"}, {mar3, "due 31/02/2009?"}});

@@ -56,6 +56,8 @@ private slots:
         QTest::newRow("two numbers take the current year") << "12/5" << QDate(2026, 5, 12);
         QTest::newRow("blanks before numbers and separators") << " 1 / 2 / 2009" << QDate(2009, 2, 1);
         QTest::newRow("trailing separator and blanks") << "1/2/2009/  " << QDate(2009, 2, 1);
+        QTest::newRow("two numbers and a trailing separator") << "1/2/" << QDate(2026, 2, 1);
+        QTest::newRow("two numbers, trailing separator and blanks") << "12/5/  " << QDate(2026, 5, 12);
         QTest::newRow("two-digit year in the window") << "1/2/09" << QDate(2009, 2, 1);
         QTest::newRow("two-digit year before the window's century turn") << "1/2/76" << QDate(1976, 2, 1);
         QTest::newRow("two-digit year wraps to next century") << "1/2/75" << QDate(2075, 2, 1);
@@ -73,7 +75,7 @@ private slots:
     void refusedDateTexts_data()
     {
         QTest::addColumn<QString>("text");
-        for (const char* t : {"2009", "31/02/2009", "", " ", "1/2/2009x", "1//2009", "/1/2", "12/5/", "1/2/3/4",
+        for (const char* t : {"2009", "31/02/2009", "", " ", "1/2/2009x", "1//2009", "/1/2", "12/5//", "12/5/ /", "1/2/3/4",
                               "12345/1/2009", "1-2-2009", "+1/2/2009", "1/2/2009 10:00", "a/b/c"})
             QTest::newRow(t) << QString::fromLatin1(t);
     }

@@ -2,6 +2,7 @@
 // written, in place where it cannot but the file can.
 
 #include "core/error.h"
+#include "core/savefile.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/jpeggraphic.h"
 #include "pictures/setfilewriter.h"
@@ -140,6 +141,9 @@ private slots:
             diaryError = errorOf([&] { table.SaveToFile(locked + "/diary.dat"); });
             setError = errorOf([&] { writeSetFile(set, locked + "/graphics2.dat"); });
             readOnlyError = errorOf([&] { writeSetFile(set, locked + "/graphics3.dat"); });
+            // Rewritten in place, the file is replaced before anything could be asked.
+            QVERIFY(writeFileWhole(locked + "/graphics2.dat", "asked", nullptr, [] { return false; }));
+            QVERIFY(writeFileWhole(locked + "/graphics2.dat", setFileBytes(set)));
         }
         QVERIFY(QFile::setPermissions(locked, AllEnter | QFile::WriteOwner));
 
@@ -167,6 +171,12 @@ private slots:
         const QByteArray diary = readFile(path);
         QVERIFY(diary.size() > empty.size());
         QVERIFY(inodeOf(path) != before); // a new file took the old one's place
+
+        // Withdrawn at the last moment (another program wrote the file meanwhile), the
+        // write leaves the old file and no temporary file.
+        QVERIFY(!writeFileWhole(path, "withdrawn", nullptr, [] { return false; }));
+        QCOMPARE(readFile(path), diary);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("diary.dat"));
 
         // A write that fails part-way leaves the old file whole and no temporary file.
         table.AppendRecord({Variant::fromDateTime(39815.0), QByteArray(8192, 'x')});

@@ -38,6 +38,13 @@ QPoint MainWindowMap::picture() const
     return {Strip + m_bar0 / 2, Strip + (m_panelHeight - TitleBar) / 2};
 }
 
+QPoint MainWindowMap::monthLabel() const
+{
+    const int paneLeft = Strip + m_bar0 + BarThickness;
+    const int paneWidth = m_panelWidth - m_bar0 - BarThickness;
+    return {paneLeft + paneWidth / 2, Strip + TitleBar / 2};
+}
+
 QPoint MainWindowMap::calendarCell(int col, int row) const
 {
     const int paneLeft = Strip + m_bar0 + BarThickness;

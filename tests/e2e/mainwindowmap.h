@@ -14,6 +14,7 @@ public:
     explicit MainWindowMap(QSize client, int bar0 = 407, int bar1 = 203);
 
     QPoint picture() const;                       // centre of the month picture
+    QPoint monthLabel() const;
     QPoint calendarCell(int col, int row) const;  // row 0 is the weekday header
     QPoint dayEditor() const;
     QPoint searchBox() const;

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,12 +68,15 @@ private slots:
     void changedSetIsKeptWhenTheCloseQuestionIsAnsweredNo();
     void killsDuringCloseLeaveTheOldOrTheNewDiary();
     void windowKeepsItsDesignedOuterBoundsAcrossRuns();
+    void windowKeepsItsOuterBoundsAfterAStartUpErrorBox();
+    void scaledDesktopKeepsTheRecordAndFitsThePreview();
     void signalsEndTheRunWithTheTextStored_data();
     void signalsEndTheRunWithTheTextStored();
     void storeReachesTheFileBeforeAKill();
     void secondStartBringsTheRunningWindowToTheFront();
     void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
     void entriesWrittenByAnotherProgramAreMerged();
+    void startUpBoxComesToTheFrontAndASignalEndsTheRun();
 
 private:
     // Starts the program in the working folder; owned by the fixture; null on failure.
@@ -496,6 +500,86 @@ void TestEndToEnd::windowKeepsItsDesignedOuterBoundsAcrossRuns()
     QCOMPARE(records[2], records[0]);
 }
 
+// An error box at start-up does not upset the placement: every start opens with the
+// designed outer bounds, and the record written at close is the window's. The window
+// manager frames the new window at its own moment, late when it is busy: the test starts
+// many times and keeps the window manager busy for a while at some of them.
+void TestEndToEnd::windowKeepsItsOuterBoundsAfterAStartUpErrorBox()
+{
+    constexpr int Starts = 12;
+    constexpr int BusyMs[4] = {0, 300, 1500, 7000};
+    const QRect designed(266, 163, 736, 415);
+    for (int i = 0; i < Starts; ++i) {
+        const bool unreadable = i % 2 == 1;
+        if (unreadable) QVERIFY(writeFileBytes(work(QStringLiteral("diary.dat")), QByteArray("\x05\0\0\0E", 5)));
+        else writeDiary(work(QStringLiteral("diary.dat")), {{settingsDate(), "415x736y163z266j407"}}); // no bar 1
+        ProgramRun* run = startProgram(false);
+        QVERIFY2(run, "the program did not start");
+        const WindowId box = waitForBox(ErrorBoxTitle);
+        QVERIFY2(box, "no error box");
+        // The main window comes as the box goes; a window manager busy for a while then
+        // frames it late, at any moment of the fitting.
+        QVERIFY(m_x->activate(box));
+        {
+            m_x->stopWindowManager(true);
+            const auto goOn = qScopeGuard([this] { m_x->stopWindowManager(false); });
+            m_x->key(QStringLiteral("Return"));
+            QThread::msleep(ulong(BusyMs[i % 4]));
+        }
+        if (!m_x->waitForNoWindow(ErrorBoxTitle, 5000)) QVERIFY2(answerBox(box, QStringLiteral("Return")), "the box did not close");
+        QVERIFY2(run->waitForMainWindow(), "the main window did not appear after the error");
+        const QRect outer = m_x->frameGeometry(run->mainWindow());
+        QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
+        const QString start = QStringLiteral("start %1 (%2)").arg(i + 1).arg(unreadable ? "unreadable diary" : "bad record");
+        QVERIFY2(outer == designed, qPrintable(start + QStringLiteral(": outer bounds %1,%2 %3x%4").arg(outer.x())
+                                                  .arg(outer.y()).arg(outer.width()).arg(outer.height())));
+        if (!unreadable) QVERIFY2(diaryRows().value(0).text == "415x736y163z266j407k203", qPrintable(start));
+    }
+}
+
+// A desktop scaled to 150 % (Xft.dpi 144 on a 1280 x 1024 screen): the windows follow the
+// scale, the record comes back unchanged run after run, and the page preview, too tall
+// for the screen at that scale, is shown scaled down inside it.
+void TestEndToEnd::scaledDesktopKeepsTheRecordAndFitsThePreview()
+{
+    QVERIFY(m_x->setResources(QStringLiteral("Xft.dpi:\t144\n")));
+    const auto restore = qScopeGuard([this] { m_x->setResources({}); });
+    constexpr qreal Scale = 1.5;
+    QStringList records;
+    for (int i = 0; i < 3; ++i) {
+        ProgramRun* run = startProgram();
+        QVERIFY2(run, "the main window did not appear");
+        const QRect outer = m_x->frameGeometry(run->mainWindow());
+        QVERIFY2(qAbs(outer.width() - 736 * Scale) <= 3 && qAbs(outer.height() - 415 * Scale) <= 3,
+                 qPrintable(QStringLiteral("outer size %1x%2").arg(outer.width()).arg(outer.height())));
+        if (i == 0) {
+            const MainWindowMap map(run->mainGeometry().size() / Scale);
+            run->click(map.monthLabel() * Scale, 3);
+            const WindowId preview = waitForBox(QStringLiteral("^Vistelle Calendar Page Preview$"));
+            QVERIFY2(preview, "no page preview");
+            QRect page;
+            waitUntil([&] {
+                const QRect before = m_x->frameGeometry(preview);
+                QThread::msleep(300);
+                page = m_x->frameGeometry(preview);
+                return page == before;
+            }, BoxTimeoutMs);
+            const QRect client = m_x->geometry(preview);
+            qInfo("page preview: frame %d,%d %dx%d, page %dx%d", page.x(), page.y(), page.width(), page.height(),
+                  client.width(), client.height());
+            QVERIFY2(QRect(0, 0, 1280, 1024).contains(page), "the preview runs off the screen");
+            QVERIFY2(qAbs(client.width() * 812.0 / client.height() - 584) < 2, "the page lost its proportions");
+        }
+        QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
+        const QList<DiaryRow> rows = diaryRows();
+        QCOMPARE(rows.size(), 1);
+        records << QString::fromLatin1(rows[0].text);
+    }
+    qInfo("records: %s", qPrintable(records.join(u' ')));
+    QCOMPARE(records[1], records[0]);
+    QCOMPARE(records[2], records[0]);
+}
+
 // --- nothing stored is lost ---
 
 void TestEndToEnd::signalsEndTheRunWithTheTextStored_data()
@@ -610,6 +694,31 @@ void TestEndToEnd::entriesWrittenByAnotherProgramAreMerged()
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows.mid(0, 2), (QList<DiaryRow>{{day, "written here"}, {day + 1, "written on the laptop"}}));
     QCOMPARE(rows[2].date, settingsDate());
+}
+
+// Before the main window exists, an error box of the start-up is what a later start
+// brings to the front, and a signal closes it and ends the run without writing.
+void TestEndToEnd::startUpBoxComesToTheFrontAndASignalEndsTheRun()
+{
+    const QByteArray broken("\x05\0\0\0E", 5);
+    QVERIFY(writeFileBytes(work(QStringLiteral("diary.dat")), broken));
+    auto first = startProgram(false);
+    QVERIFY2(first, "the program did not start");
+    const WindowId box = waitForBox(ErrorBoxTitle);
+    QVERIFY2(box, "no error box");
+    m_x->xdotool({QStringLiteral("windowminimize"), QString::number(box)});
+    QVERIFY(waitUntil([&] { return m_x->activeWindow() != box; }, BoxTimeoutMs));
+
+    auto second = startProgram(false);
+    QVERIFY2(second && second->waitForExit(), "the second start did not end");
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY2(waitUntil([&] { return m_x->activeWindow() == box; }, BoxTimeoutMs), "the box did not come to the front");
+
+    QVERIFY(::kill(pid_t(first->pid()), SIGTERM) == 0);
+    QVERIFY2(first->waitForExit(10000), "the signal did not end the run");
+    QCOMPARE(first->exitCode(), 0);
+    QVERIFY(m_x->waitForNoWindow(ErrorBoxTitle, BoxTimeoutMs));
+    QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -172,6 +172,37 @@ QRect XSession::geometry(WindowId window) const
     return r;
 }
 
+QRect XSession::frameGeometry(WindowId window) const
+{
+    // xwininfo's absolute place of the client area: xdotool's counts the frame's offset twice.
+    QRect client;
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    for (const QString& line : info.split(u'\n')) {
+        const QString key = line.section(u':', 0, 0).trimmed(), value = line.section(u':', 1).trimmed();
+        if (key == QLatin1String("Absolute upper-left X")) client.moveLeft(value.toInt());
+        else if (key == QLatin1String("Absolute upper-left Y")) client.moveTop(value.toInt());
+        else if (key == QLatin1String("Width")) client.setWidth(value.toInt());
+        else if (key == QLatin1String("Height")) client.setHeight(value.toInt());
+    }
+    const QString out = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QStringList extents = out.section(u'=', 1).split(u',', Qt::SkipEmptyParts);
+    if (extents.size() != 4) return client;
+    // left, right, top, bottom
+    return client.adjusted(-extents[0].trimmed().toInt(), -extents[2].trimmed().toInt(), extents[1].trimmed().toInt(),
+                           extents[3].trimmed().toInt());
+}
+
+bool XSession::setResources(const QString& text) const
+{
+    int code = -1;
+    const QString property = QStringLiteral("RESOURCE_MANAGER");
+    if (text.isEmpty()) run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-remove"), property}, &code);
+    else
+        run(QStringLiteral("xprop"),
+            {QStringLiteral("-root"), QStringLiteral("-f"), property, QStringLiteral("8s"), QStringLiteral("-set"), property, text}, &code);
+    return code == 0;
+}
+
 bool XSession::isViewable(WindowId window) const
 {
     return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)})
@@ -245,6 +276,12 @@ void XSession::key(const QString& keys) const
     QStringList args{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("--")};
     args += keys.split(u' ', Qt::SkipEmptyParts);
     xdotool(args);
+}
+
+void XSession::stopWindowManager(bool stop) const
+{
+    const pid_t pid = pid_t(m_windowManager.processId());
+    if (pid > 0) ::kill(pid, stop ? SIGSTOP : SIGCONT);
 }
 
 bool XSession::screenshot(const QString& pngPath) const

@@ -38,6 +38,11 @@ public:
     bool waitForNoWindow(const QString& titleRegex, int timeoutMs) const;
     QString title(WindowId window) const;
     QRect geometry(WindowId window) const; // client area in root coordinates
+    // The client area with the window manager's frame around it (_NET_FRAME_EXTENTS).
+    QRect frameGeometry(WindowId window) const;
+    // Replaces the server's resource database (as xrdb does); empty text removes it.
+    // Programs read it when they start, Xft.dpi among it.
+    bool setResources(const QString& text) const;
     bool isViewable(WindowId window) const;
 
     // Gives the window the input focus through the window manager and waits for it.
@@ -53,6 +58,9 @@ public:
     void key(const QString& keys) const;
 
     bool screenshot(const QString& pngPath) const;
+    // Stops and continues the window manager, as a busy one is for a while: windows shown
+    // meanwhile are framed and placed only when it goes on.
+    void stopWindowManager(bool stop) const;
 
     // Runs xdotool; its standard output, trimmed.
     QString xdotool(const QStringList& args, int* exitCode = nullptr) const;

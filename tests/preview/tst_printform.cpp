@@ -12,6 +12,8 @@
 #include "preview/printform.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -331,6 +333,42 @@ private slots:
         QTest::mousePress(form.monthImage, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseRelease(form.monthImage, Qt::LeftButton, {}, QPoint(10, 600));
         QCOMPARE(printer.dialogs, 0);
+    }
+
+    // The test screen (800 x 800) is too small for the page and its frame.
+    void aPageTallerThanTheScreenIsShownScaledAndPrintedWhole()
+    {
+        TPrintForm form(host);
+        const QImage design = (form.FormActivate(), form.pageImage());
+        form.showPreview();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const QRect area = form.screen()->availableGeometry();
+        QTRY_VERIFY(area.contains(form.windowHandle()->frameGeometry()));
+        QVERIFY(form.pageScale() < 1.0);
+        QVERIFY(qAbs(form.width() - 584 * form.pageScale()) < 1 && qAbs(form.height() - 812 * form.pageScale()) < 1);
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        // On screen the whole page, scaled down.
+        const QImage screen = imageOf(&form);
+        const QImage expected = design.convertToFormat(QImage::Format_RGB32)
+                                    .scaled(screen.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        qint64 difference = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x) difference += qAbs(qGray(screen.pixel(x, y)) - qGray(expected.pixel(x, y)));
+        QVERIFY2(difference < 8 * qint64(screen.width()) * screen.height(), qPrintable(QString::number(difference)));
+
+        const QPoint onPicture = QPointF(292 * form.pageScale(), 272 * form.pageScale()).toPoint();
+        QWidget* view = form.childAt(onPicture); // the scaled page over the page
+        QVERIFY(view && view != form.monthImage && view->rect() == form.rect());
+        QTest::mouseMove(view, onPicture);
+        QCOMPARE(view->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseMove(view, QPoint(5, 5));
+        QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(5, 5)); // the title: nothing
+        QCOMPARE(printer.dialogs, 0);
+        QTest::mouseClick(view, Qt::LeftButton, {}, onPicture);
+        QCOMPARE(printer.pages.size(), 1);
+        QCOMPARE(printer.pages.first().convertToFormat(QImage::Format_RGB32), design.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(printer.drawn.first(), QSize(4747, 6600));
     }
 
     void failingServiceShowsItsMessageOnce()
