@@ -58,7 +58,10 @@ void searchText(SearchHost& host, const QString& text)
         const EntrySearch search(foldLower(text));
         while (!table.Eof()) {
             // Each entry is looked at where it lies; only a row with an occurrence is read out.
-            const qsizetype first = search.indexIn(table.peekBytes(Event));
+            QByteArrayView stored;
+            QByteArray copy; // an event field of a type without bytes of its own gives its text
+            if (!table.peekBytes(Event, stored)) stored = copy = table.GetFieldValue(Event).toBytes();
+            const qsizetype first = search.indexIn(stored);
             if (first >= 0 && table.GetFieldValue(Date).toDateTime() != host.settingsDate
                 && !showOccurrences(host, search, first))
                 break;

@@ -353,14 +353,15 @@ Variant TVolgaDataset::GetFieldValue(const QString& name) const
     return fieldvalue::read(m_record, f);
 }
 
-QByteArrayView TVolgaDataset::peekBytes(const QString& name) const
+bool TVolgaDataset::peekBytes(const QString& name, QByteArrayView& bytes) const
 {
     checkActive();
     const TVolgaField& f = descriptorOf(FieldByName(name));
-    Q_ASSERT(isVariable(f.type));
-    const QByteArray& bytes = m_record.reference(f);
-    if (f.type == EngineType::String) return QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), qMax<int>(f.size, 0)));
-    return bytes;
+    if (!isVariable(f.type)) return false;
+    const QByteArray& stored = m_record.reference(f);
+    bytes = stored;
+    if (f.type == EngineType::String) bytes = bytes.first(qMin<qsizetype>(stored.size(), qMax<int>(f.size, 0)));
+    return true;
 }
 
 // ---- search ----

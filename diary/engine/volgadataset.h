@@ -51,8 +51,9 @@ public:
     Variant GetFieldValue(const QString& field) const;
     // The bytes of a String or BLOB-family field of the current record where they lie,
     // without a copy: valid until the current record changes. GetFieldValue gives the same
-    // bytes (a String cut at its declared size).
-    QByteArrayView peekBytes(const QString& field) const;
+    // bytes (a String cut at its declared size). False for a field of another type, which
+    // holds no bytes of its own.
+    bool peekBytes(const QString& field, QByteArrayView& bytes) const;
     void First();
     void Next();
     bool Eof() const { return m_eof; }

@@ -202,6 +202,22 @@ private slots:
         expectIdle(*form);
     }
 
+    void anEventFieldOfNumbersIsSearchedAsItsText()
+    {
+        TVolgaTable t;
+        t.setTableName("diary.dat");
+        t.FieldDefs().Add("date", ftDateTime, 0, false);
+        t.FieldDefs().Add("event", ftInteger, 0, false);
+        t.CreateTable();
+        t.Open();
+        t.AppendRecord({Variant::fromDateTime(mar3), 12009});
+        t.AppendRecord({Variant::fromDateTime(feb1), 42});
+        t.SaveToFile("diary.dat");
+        auto form = fx->start();
+        QCOMPARE(search(*form, "2009", {true}), (QList<Hit>{{mar3, 1, 4, "12009"}}));
+        expectIdle(*form);
+    }
+
     void emptyBoxOnlyStores()
     {
         auto form = fx->start();

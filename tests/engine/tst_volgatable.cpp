@@ -526,6 +526,26 @@ private slots:
         QVERIFY(readFile(path("copy.dat")) == saved);
     }
 
+    void peekedBytesAreThoseOfGetFieldValue()
+    {
+        TVolgaTable table;
+        table.setTableName(path());
+        table.FieldDefs().Add("memo", ftMemo, 0, false);
+        table.FieldDefs().Add("text", ftString, 40, false);
+        table.FieldDefs().Add("number", ftInteger, 0, false);
+        table.CreateTable();
+        table.Open();
+        table.AppendRecord({QByteArray("memo \0 bytes", 12), QByteArray(60, 'x'), 7});
+        table.First();
+        QByteArrayView bytes;
+        QVERIFY(table.peekBytes("memo", bytes));
+        QVERIFY(bytes == table.GetFieldValue("memo").toBytes());
+        QVERIFY(table.peekBytes("text", bytes));
+        QCOMPARE(bytes.size(), 40);
+        QVERIFY(bytes == table.GetFieldValue("text").toBytes());
+        QVERIFY(!table.peekBytes("number", bytes));
+    }
+
     void storedDateConversion()
     {
         using namespace fieldvalue;
