@@ -18,6 +18,7 @@
 #include "diary/dayentries.h"
 #include "diary/entrydays.h"
 #include "diary/diarykeeper.h"
+#include "diary/exchange/diarylayout.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/screenfit.h"
@@ -158,11 +159,7 @@ void TMainForm::openDiary()
             diary.FieldByName(Event);
         } else {
             m_centreOnShow = true;
-            diary.setTableName(DiaryFile);
-            diary.FieldDefs().Add(Date, ftDateTime, 0, false);
-            diary.FieldDefs().Add(Event, ftMemo, 0, false);
-            diary.CreateTable();
-            diary.Open();
+            createDiary(diary, DiaryFile);
         }
         m_keeper->adopt();
     } catch (const Error&) {

@@ -1,6 +1,7 @@
 // vistelle-diary import: a Markdown export merged into a diary by date.
 
 #include "cli/commandline.h"
+#include "diary/exchange/diarylayout.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/markdownimport.h"
 #include "platform/instance/instancelock.h"
@@ -47,8 +48,7 @@ void openOrCreate(TVolgaTable& table, const QString& diary)
         }
         return;
     }
-    table.FieldDefs().Add(QStringLiteral("date"), ftDateTime, 0, false);
-    table.FieldDefs().Add(QStringLiteral("event"), ftMemo, 0, false);
+    defineDiaryFields(table);
     table.Open();
 }
 

@@ -5,6 +5,7 @@
 //   the same repaint without marks.
 
 #include "calendar/qelcalendar.h"
+#include "bench/common/largediary.h"
 #include "cli/cli.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
@@ -18,19 +19,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace vistelle;
+using namespace vistelle::bench;
 
 namespace {
-
-constexpr int Entries = 36500;
-const TDateTime FirstDate = encodeDate(1950, 1, 1);
-
-QByteArray entryText(int i)
-{
-    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
-                      "read two chapters in the evening and wrote these lines before going to sleep. ";
-    while (text.size() < 200) text += "Quiet day. ";
-    return text.left(200);
-}
 
 struct Folder {
     QTemporaryDir dir;
@@ -40,11 +31,7 @@ struct Folder {
     Folder()
     {
         QDir::setCurrent(dir.path());
-        table.setTableName("diary.dat");
-        table.FieldDefs().Add("date", ftDateTime, 0, false);
-        table.FieldDefs().Add("event", ftMemo, 0, false);
-        table.CreateTable();
-        table.Open();
+        createDiary(table, "diary.dat");
         for (int i = 0; i < Entries; ++i)
             table.AppendRecord({Variant::fromDateTime(FirstDate + i), Variant(entryText(i))});
         table.AppendRecord({Variant::fromDateTime(encodeDate(5050, 7, 6)), Variant(QByteArray("415x736y163z266j300k200"))});

@@ -4,6 +4,7 @@
 // writes it while the window goes on), and the write itself for comparison.
 
 #include "app/mainform.h"
+#include "bench/common/largediary.h"
 #include "calendar/qelcalendar.h"
 #include "core/savefile.h"
 #include "diary/dayeditor.h"
@@ -16,19 +17,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace vistelle;
+using namespace vistelle::bench;
 
 namespace {
-
-constexpr int Entries = 36500;
-const TDateTime FirstDate = encodeDate(1950, 1, 1);
-
-QByteArray entryText(int i)
-{
-    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
-                      "read two chapters in the evening and wrote these lines before going to sleep. ";
-    while (text.size() < 200) text += "Quiet day. ";
-    return text.left(200);
-}
 
 struct Session {
     QTemporaryDir dir;
@@ -40,13 +31,7 @@ struct Session {
         QDir::setCurrent(dir.path());
         setDialogs(&boxes);
         TVolgaTable t;
-        t.setTableName("diary.dat");
-        t.FieldDefs().Add("date", ftDateTime, 0, false);
-        t.FieldDefs().Add("event", ftMemo, 0, false);
-        t.CreateTable();
-        t.Open();
-        for (int i = 0; i < Entries; ++i) t.AppendRecord({Variant::fromDateTime(FirstDate + i), Variant(entryText(i))});
-        t.SaveToFile("diary.dat");
+        writeLargeDiary(t, "diary.dat");
         form = std::make_unique<TMainForm>();
         form->show();
         form->Calendar->SetSelectedDate(FirstDate + Entries / 2);

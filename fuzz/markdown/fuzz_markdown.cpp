@@ -2,6 +2,7 @@
 // and read back to exactly the same entries, and merge into a diary that holds some of them.
 
 #include "core/error.h"
+#include "diary/exchange/diarylayout.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
 #include "diary/exchange/markdownimport.h"
@@ -24,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     exportEntries(entries, ExportFormat::Text);
 
     TVolgaTable table;
-    table.FieldDefs().Add(QStringLiteral("date"), ftDateTime, 0, false);
-    table.FieldDefs().Add(QStringLiteral("event"), ftMemo, 0, false);
+    defineDiaryFields(table);
     table.Open();
     bool every = false;
     for (const auto& [date, text] : entries) {

@@ -3,6 +3,7 @@
 // "now" (Wednesday 4 March 2009, noon), and helpers that act as the user would.
 
 #include "app/mainform.h"
+#include "diary/exchange/diarylayout.h"
 #include "calendar/monthgrid.h"
 #include "calendar/qelcalendar.h"
 #include "core/textcodec.h"
@@ -45,11 +46,7 @@ inline TDateTime settingsDateValue() { return encodeDate(5050, 7, 6); }
 inline void writeDiary(const QList<Row>& rows)
 {
     TVolgaTable t;
-    t.setTableName("diary.dat");
-    t.FieldDefs().Add("date", ftDateTime, 0, false);
-    t.FieldDefs().Add("event", ftMemo, 0, false);
-    t.CreateTable();
-    t.Open();
+    createDiary(t, "diary.dat");
     for (const Row& r : rows) t.AppendRecord({Variant::fromDateTime(r.date), Variant(encodeStoredText(r.event))});
     t.SaveToFile("diary.dat");
 }

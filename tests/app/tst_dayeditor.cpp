@@ -1,6 +1,7 @@
 // The day editor on the real main window: what is stored when, and what survives a restart.
 
 #include "app/clicklabel.h"
+#include "diary/exchange/diarylayout.h"
 #include "app/splitterpanel.h"
 #include "diary/dayentries.h"
 #include "mainformfixture.h"
@@ -116,11 +117,7 @@ private slots:
         QFETCH(QByteArray, stored);
         {
             TVolgaTable t;
-            t.setTableName("diary.dat");
-            t.FieldDefs().Add("date", ftDateTime, 0, false);
-            t.FieldDefs().Add("event", ftMemo, 0, false);
-            t.CreateTable();
-            t.Open();
+            createDiary(t, "diary.dat");
             t.AppendRecord({Variant::fromDateTime(march10), Variant(stored)});
             t.SaveToFile("diary.dat");
         }

@@ -2,6 +2,7 @@
 // and the program itself.
 
 #include "cli/cli.h"
+#include "diary/exchange/diarylayout.h"
 #include "core/textcodec.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
@@ -54,11 +55,7 @@ void writeFile(const QString& name, const QByteArray& bytes)
 void writeDiary(const QString& name, const DatedEntries& entries)
 {
     TVolgaTable t;
-    t.setTableName(name);
-    t.FieldDefs().Add("date", ftDateTime, 0, false);
-    t.FieldDefs().Add("event", ftMemo, 0, false);
-    t.CreateTable();
-    t.Open();
+    createDiary(t, name);
     for (const auto& [d, text] : entries) t.AppendRecord({Variant::fromDateTime(d), Variant(text)});
     t.AppendRecord({Variant::fromDateTime(SettingsDate), Variant(Record)});
     t.SaveToFile(name);

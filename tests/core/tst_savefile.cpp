@@ -2,6 +2,7 @@
 // written, in place where it cannot but the file can.
 
 #include "core/error.h"
+#include "diary/exchange/diarylayout.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/jpeggraphic.h"
@@ -83,11 +84,7 @@ QString errorOf(const std::function<void()>& action)
 // A diary with one entry, open, kept in `folder`.
 void openDiary(TVolgaTable& table, const QString& folder)
 {
-    table.setTableName(folder + "/diary.dat");
-    table.FieldDefs().Add("date", ftDateTime, 0, false);
-    table.FieldDefs().Add("event", ftMemo, 0, false);
-    table.CreateTable();
-    table.Open();
+    createDiary(table, folder + "/diary.dat");
     table.AppendRecord({Variant::fromDateTime(39814.0), QByteArray("abc")});
 }
 

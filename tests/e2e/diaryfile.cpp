@@ -1,4 +1,5 @@
 #include "diaryfile.h"
+#include "diary/exchange/diarylayout.h"
 
 #include "diary/engine/volgatable.h"
 
@@ -21,11 +22,7 @@ QList<DiaryRow> readDiary(const QString& fileName)
 void writeDiary(const QString& fileName, const QList<DiaryRow>& rows)
 {
     TVolgaTable table;
-    table.setTableName(fileName);
-    table.FieldDefs().Add(QStringLiteral("date"), ftDateTime, 0, false);
-    table.FieldDefs().Add(QStringLiteral("event"), ftMemo, 0, false);
-    table.CreateTable();
-    table.Open();
+    createDiary(table, fileName);
     for (const DiaryRow& r : rows) table.AppendRecord({Variant::fromDateTime(r.date), Variant(r.text)});
     table.SaveToFile(fileName);
 }

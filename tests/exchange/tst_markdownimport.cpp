@@ -3,6 +3,7 @@
 // random diary runs through the files in tst_vistellediary.)
 
 #include "core/error.h"
+#include "diary/exchange/diarylayout.h"
 #include "core/textcodec.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
@@ -19,8 +20,7 @@ TDateTime date(int y, int m, int d) { return encodeDate(y, m, d); }
 
 void newDiary(TVolgaTable& table)
 {
-    table.FieldDefs().Add("date", ftDateTime, 0, false);
-    table.FieldDefs().Add("event", ftMemo, 0, false);
+    defineDiaryFields(table);
     table.Open();
 }
 
