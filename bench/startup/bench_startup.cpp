@@ -23,6 +23,7 @@
 
 #include "damagewatch.h"
 
+#include "bench/common/largediary.h"
 #include "core/datetime.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/builtinpictures.h"
@@ -49,32 +50,18 @@ using namespace vistelle;
 
 namespace {
 
-constexpr int Entries = 36500;
 constexpr double QuietMs = 400;
 constexpr double RunTimeoutMs = 30000;
 constexpr int CaretWidth = 3;
 
 QTextStream out(stdout);
 
-QByteArray entryText(int i)
-{
-    QByteArray text = "Day " + QByteArray::number(i) + ": walked along the river, met friends for lunch, "
-                      "read two chapters in the evening and wrote these lines before going to sleep. ";
-    while (text.size() < 200) text += "Quiet day. ";
-    return text.left(200);
-}
-
-// The diary of a user of 100 years, with the window-state record of the designed window.
+// The benchmarks' diary of a user of 100 years, with the window-state record of the
+// designed window.
 void writeDiary(const QString& path)
 {
     TVolgaTable t;
-    t.setTableName(path);
-    t.FieldDefs().Add("date", ftDateTime, 0, false);
-    t.FieldDefs().Add("event", ftMemo, 0, false);
-    t.CreateTable();
-    t.Open();
-    const TDateTime first = encodeDate(1926, 1, 1);
-    for (int i = 0; i < Entries; ++i) t.AppendRecord({Variant::fromDateTime(first + i), Variant(entryText(i))});
+    bench::writeLargeDiary(t, path);
     t.AppendRecord({Variant::fromDateTime(encodeDate(5050, 7, 6)), Variant(QByteArray("415x736y163z266j407k203"))});
     t.SaveToFile(path);
 }
@@ -292,7 +279,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(bench.root.filePath("home"));
     writeDiary(bench.master.filePath("diary.dat"));
     writeSetFiles(bench.master);
-    out << QStringLiteral("diary.dat: %1 bytes, %2 entries\n").arg(QFileInfo(bench.master.filePath("diary.dat")).size()).arg(Entries);
+    out << QStringLiteral("diary.dat: %1 bytes, %2 entries\n").arg(QFileInfo(bench.master.filePath("diary.dat")).size()).arg(bench::Entries);
 
     XServer server;
     if (!server.start()) {
