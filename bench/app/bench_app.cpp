@@ -3,7 +3,7 @@
 // against one plain case-folded scan of the same texts.
 
 #include "app/mainform.h"
-#include "bench/common/largediary.h"
+#include "bench/common/windowsession.h"
 #include "calendar/qelcalendar.h"
 #include "core/regional.h"
 #include "core/textcodec.h"
@@ -20,26 +20,9 @@ using namespace vistelle::bench;
 
 namespace {
 
-struct Session {
-    QTemporaryDir dir;
-    ScriptedDialogs boxes;
-    std::unique_ptr<TMainForm> form;
-
-    Session()
-    {
-        QDir::setCurrent(dir.path());
-        setDialogs(&boxes);
-        TVolgaTable t;
-        writeLargeDiary(t, "diary.dat");
-        form = std::make_unique<TMainForm>();
-        form->show();
-        form->formActivate();
-    }
-};
-
-Session& session()
+WindowSession& session()
 {
-    static Session s;
+    static WindowSession s;
     return s;
 }
 
@@ -87,11 +70,5 @@ BENCHMARK(BM_PlainFoldedScan)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    session().form.reset();
-    setDialogs(nullptr);
-    return 0;
+    return runWidgetBenchmarks(argc, argv, [] { session().end(); });
 }

@@ -6,6 +6,7 @@
 
 #include "calendar/qelcalendar.h"
 #include "bench/common/largediary.h"
+#include "bench/common/windowsession.h"
 #include "cli/cli.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
@@ -154,11 +155,4 @@ BENCHMARK(BM_MarksAfterOtherChanges)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

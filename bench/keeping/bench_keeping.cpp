@@ -4,7 +4,7 @@
 // writes it while the window goes on), and the write itself for comparison.
 
 #include "app/mainform.h"
-#include "bench/common/largediary.h"
+#include "bench/common/windowsession.h"
 #include "calendar/qelcalendar.h"
 #include "core/savefile.h"
 #include "diary/dayeditor.h"
@@ -21,27 +21,9 @@ using namespace vistelle::bench;
 
 namespace {
 
-struct Session {
-    QTemporaryDir dir;
-    ScriptedDialogs boxes;
-    std::unique_ptr<TMainForm> form;
-
-    Session()
-    {
-        QDir::setCurrent(dir.path());
-        setDialogs(&boxes);
-        TVolgaTable t;
-        writeLargeDiary(t, "diary.dat");
-        form = std::make_unique<TMainForm>();
-        form->show();
-        form->Calendar->SetSelectedDate(FirstDate + Entries / 2);
-        form->formActivate();
-    }
-};
-
-Session& session()
+WindowSession& session()
 {
-    static Session s;
+    static WindowSession s{FirstDate + Entries / 2};
     return s;
 }
 
@@ -93,11 +75,5 @@ BENCHMARK(BM_WriteImage)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    session().form.reset();
-    setDialogs(nullptr);
-    return 0;
+    return runWidgetBenchmarks(argc, argv, [] { session().end(); });
 }
