@@ -218,6 +218,27 @@ bool TMainForm::fitOuterBounds()
     return framed && sameBounds(outerBoundsOf(this), wanted, slack);
 }
 
+void TMainForm::setVisible(bool visible)
+{
+    if (visible && !m_shown) prepareContent();
+    QWidget::setVisible(visible);
+}
+
+// The first paint draws what the first activation shows: the month picture, the labels
+// and the day editor are put in place before the window is first shown. The activation
+// runs the same steps again and, finding them done, has nothing to redraw.
+void TMainForm::prepareContent()
+{
+    if (!pictureLists[size_t(currentSet)]) return;
+    try {
+        setMonthPicture();
+        showAll();
+        getCurrentDate();
+    } catch (const Error&) {
+        // The activation runs the same steps and reports the error.
+    }
+}
+
 void TMainForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

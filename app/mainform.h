@@ -61,6 +61,7 @@ public:
     int endStatus() const { return m_endStatus; }
     // A later start in the same folder asks the window to come to the front.
     void bringToFront();
+    void setVisible(bool visible) override;
 
     // Day editor rules.
     void getCurrentDate();
@@ -185,6 +186,7 @@ private:
     void layoutBottomBar();
     void afterBox();
     void runActivation();
+    void prepareContent();
     void openDiary();
     void storePendingText();
     void rescueDiary();

@@ -32,7 +32,10 @@ void DayEditor::loadText(const QString& text)
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // The modified flag must be clear when the change notification runs.
     m_loading = true;
-    setPlainText(t);
+    // The same text loaded again into an untouched editor leaves it as it is, so that
+    // nothing is laid out and drawn anew.
+    const bool untouched = !document()->isModified() && !document()->isUndoAvailable() && !document()->isRedoAvailable();
+    if (!untouched || toPlainText() != t) setPlainText(t);
     document()->setModified(false);
     m_loading = false;
     emit changed();

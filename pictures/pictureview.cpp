@@ -61,6 +61,8 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::W
 
 void PictureView::setPicture(const Picture& picture)
 {
+    // A graphic never changes: the same one again draws the same pixels.
+    if (picture.sharesGraphicWith(m_picture)) return;
     m_picture = picture;
     update();
 }
