@@ -17,12 +17,15 @@ std::uintptr_t alignUp(std::uintptr_t p) { return (p + HugePageSize - 1) & ~std:
 // An array of `size` bytes whose data starts on a huge page boundary: allocated with a
 // huge page to spare in front, which is then dropped from the front (a Qt array erased
 // at its start only moves its begin). The spare pages are never touched, so they never
-// take memory.
+// take memory. Its huge pages are asked for before anything is written (the zero that
+// ends the array included): a page once touched stays small, and so does the rest of its
+// huge page. The last huge page is taken whole: its unused part is under 2 MB of many.
 QByteArray alignedArray(qsizetype size)
 {
     QByteArray bytes(size + 2 * HugePageSize, Qt::Uninitialized);
     const auto start = reinterpret_cast<std::uintptr_t>(bytes.constData());
     bytes.remove(0, qsizetype(alignUp(start) - start));
+    adviseHugePages(bytes.data(), qsizetype(alignUp(std::uintptr_t(size))));
     bytes.truncate(size);
     return bytes;
 }
@@ -47,8 +50,6 @@ QByteArray readWholeFile(QFile& file)
     const qint64 expected = file.size() - file.pos();
     if (file.isSequential() || expected < HugePagesFrom || expected > qint64(INT32_MAX)) return file.readAll();
     QByteArray bytes = alignedArray(qsizetype(expected));
-    // The last huge page is taken whole: its unused part is under 2 MB of many.
-    adviseHugePages(bytes.data(), qsizetype(alignUp(std::uintptr_t(expected))));
     qint64 got = 0;
     while (got < expected) {
         const qint64 n = file.read(bytes.data() + got, expected - got);
