@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
     server.onRaise = [&mainForm] { mainForm.bringToFront(); };
     QObject::connect(&sessionEnd, &vistelle::SessionEnd::endRequested, &mainForm, [&mainForm] { mainForm.endSession(); });
     if (mainForm.sessionEnded()) return mainForm.endStatus();
-    mainForm.createOtherWindows();  // the slideshow, then the page preview; both hidden
+    // The slideshow and the page preview follow once the window is up (createOtherWindows).
     mainForm.show();
     return app.exec();
 }

@@ -49,6 +49,9 @@ const QString UnavailableNotice = QStringLiteral(
     "The diary file diary.dat could not be opened, so entries cannot be shown or written in this run. "
     "The file is left exactly as it is.");
 
+// After the first activation, long enough for its drawing to reach the screen.
+constexpr int OtherWindowsDelayMs = 100;
+
 bool onSomeScreen(const QRect& bounds)
 {
     for (const QScreen* s : QGuiApplication::screens()) {
@@ -287,6 +290,7 @@ void TMainForm::afterBox()
 
 void TMainForm::createOtherWindows()
 {
+    if (wallpaper) return;
     m_hosts = std::make_unique<WindowHosts>(*this);
     wallpaper = new TWallpaper(*m_hosts, this);
     wallpaper->setObjectName(QStringLiteral("Wallpaper"));
@@ -307,6 +311,12 @@ void TMainForm::runActivation()
     m_skipNextActivation = true;
     const bool ok = guard([this] { formActivate(); });
     if (ok) m_skipNextActivation = false;
+    // The hidden windows are made once the window is on the screen and drawn: nothing
+    // of them is seen before they are first asked for.
+    if (!m_otherWindowsPlanned) {
+        m_otherWindowsPlanned = true;
+        QTimer::singleShot(OtherWindowsDelayMs, this, [this] { createOtherWindows(); });
+    }
 }
 
 void TMainForm::formActivate()

@@ -110,6 +110,8 @@ public:
     void btnSearchClick();
 
     // The slideshow and the page preview: created after the main window, hidden until shown.
+    // The window creates them itself once its first activation is done, or at once when
+    // one of them is asked for earlier; creating them again does nothing.
     void createOtherWindows();
     void monthLabelMouseUp(Qt::MouseButton button);
     // The main window becomes active again after another window hides.
@@ -204,6 +206,7 @@ private:
     QSize m_outerSize{DesignWidth, DesignHeight};
     QPoint m_outerPos{DesignLeft, DesignTop};
     bool m_shown = false;
+    bool m_otherWindowsPlanned = false;
     bool m_closing = false;
     bool m_sessionEnded = false;
     int m_endStatus = 0;

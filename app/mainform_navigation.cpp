@@ -248,7 +248,9 @@ void TMainForm::btnSearchClick()
 
 void TMainForm::monthLabelMouseUp(Qt::MouseButton button)
 {
-    if (button == Qt::RightButton && switches::previewOnRightClick && printForm) printForm->showPreview();
+    if (button != Qt::RightButton || !switches::previewOnRightClick) return;
+    createOtherWindows();
+    printForm->showPreview();
 }
 
 void TMainForm::blankPopupMenuPopup() { Today->setFocus(); }

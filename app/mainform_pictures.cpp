@@ -72,6 +72,8 @@ void TMainForm::chClick(int n)
 void TMainForm::loadSetIfNeeded(int n)
 {
     if (setLoaded[size_t(n)] || !QFile::exists(setFileName(n))) return;
+    // A set's component name gives way to the windows' names, so they exist before it is read.
+    createOtherWindows();
     readSetFileWhole(setFileName(n), *pictureLists[size_t(n)]);
     setLoaded[size_t(n)] = true;
 }
@@ -132,7 +134,9 @@ void TMainForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers)
 
 void TMainForm::ImageMouseUp(Qt::MouseButton button)
 {
-    if (button == Qt::RightButton && wallpaper) wallpaper->showSlideshow();
+    if (button != Qt::RightButton) return;
+    createOtherWindows();
+    wallpaper->showSlideshow();
 }
 
 // Mouse and drop events of the picture and its panel.
