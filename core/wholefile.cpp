@@ -45,6 +45,19 @@ void adviseHugePages(void* data, qsizetype size)
 #endif
 }
 
+QByteArray sharedPart(const QByteArray& whole, qsizetype from, qsizetype count)
+{
+    Q_ASSERT(from >= 0 && count >= 0 && from + count <= whole.size());
+    if (count == 0) return QByteArray(0, Qt::Uninitialized);
+    // A copy of the array's data pointer holds one more reference to its memory; only its
+    // begin and size are moved, as erasing at the front of a Qt array does.
+    QByteArray::DataPointer part = const_cast<QByteArray&>(whole).data_ptr(); // read only: no detach
+    if (!part.d) return QByteArray(whole.constData() + from, count); // raw data owns nothing
+    part.ptr += from;
+    part.size = count;
+    return QByteArray(std::move(part));
+}
+
 QByteArray readWholeFile(QFile& file)
 {
     const qint64 expected = file.size() - file.pos();

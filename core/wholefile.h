@@ -17,6 +17,12 @@ QByteArray readWholeFile(QFile& file);
 // are first touched. Does nothing where the system has none.
 void adviseHugePages(void* data, qsizetype size);
 
+// Bytes `from` … `from + count` of `whole` as an array of their own that shares whole's
+// memory: nothing is copied, and all of whole stays in memory while the part lives. Unlike
+// other arrays, the part's last byte is not followed by a zero. Changing the part copies it
+// first, as for any shared array.
+QByteArray sharedPart(const QByteArray& whole, qsizetype from, qsizetype count);
+
 // The size of a huge page where they are used (2 MB).
 inline constexpr qsizetype HugePageSize = qsizetype(2) << 20;
 

@@ -1,6 +1,7 @@
 #include "pictures/bytereader.h"
 
 #include "core/error.h"
+#include "core/wholefile.h"
 
 namespace vistelle {
 
@@ -50,6 +51,24 @@ QByteArray ByteReader::bytes(qsizetype count)
 }
 
 QByteArray ByteReader::rest() { return bytes(remaining()); }
+
+QByteArray ByteReader::sharedBytes(qsizetype count)
+{
+    if (m_owner.isNull()) return bytes(count);
+    need(count);
+    QByteArray out = sharedPart(m_owner, m_data - m_owner.constData() + m_pos, count);
+    m_pos += count;
+    return out;
+}
+
+ByteReader ByteReader::part(qsizetype count)
+{
+    need(count);
+    ByteReader part(m_data + m_pos, count);
+    part.m_owner = m_owner;
+    m_pos += count;
+    return part;
+}
 
 void ByteReader::skip(qsizetype count)
 {

@@ -33,7 +33,10 @@ GraphicPtr readMetafile(ByteReader& in)
 
 GraphicPtr readClassData(const QString& className, ByteReader& in)
 {
-    if (className == u"TJPEGImage") return std::make_shared<JpegGraphic>(lengthThenBytes(in));
+    if (className == u"TJPEGImage") {
+        const quint32 length = in.u32();
+        return std::make_shared<JpegGraphic>(in.sharedBytes(qsizetype(length)));
+    }
     if (className == u"TBitmap") return BitmapGraphic::fromFile(lengthThenBytes(in));
     if (className == u"TGIFImage") return std::make_shared<GifGraphic>(decodeGif(in.rest()));
     if (className == u"TIcon") return std::make_shared<IconGraphic>(in.rest());

@@ -225,10 +225,9 @@ private:
     {
         if (m_in.u8() != kBinary) invalidValue();
         const quint32 length = m_in.u32();
-        m_in.need(length);
-        // The payload is read in place; the kinds copy what they keep.
-        ByteReader in(m_in.current(), qsizetype(length));
-        m_in.skip(length);
+        // The payload is read in place; JPEG bytes stay part of the file's array, the other
+        // kinds copy what they keep.
+        ByteReader in = m_in.part(qsizetype(length));
         const int nameLength = in.atEnd() ? 0 : int(qMin<qsizetype>(in.u8(), in.remaining()));
         const QString className = fromWindows1252(in.bytes(nameLength));
         item.setPicture(Picture());

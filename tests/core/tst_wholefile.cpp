@@ -1,5 +1,5 @@
 // Reading a file whole: the same bytes as Qt's readAll from any position, on either side
-// of the size from which huge pages are asked for.
+// of the size from which huge pages are asked for; parts of an array that share its memory.
 
 #include "core/wholefile.h"
 
@@ -45,6 +45,36 @@ private slots:
         QVERIFY(file.atEnd());
         QCOMPARE(read.size(), size - position);
         QVERIFY(read == bytes.mid(position));
+    }
+
+    void partSharesTheWholeAndOutlivesIt()
+    {
+        QByteArray whole = QByteArray("0123456789").repeated(1000);
+        const QByteArray expected = whole.mid(4321, 777);
+        QByteArray part = sharedPart(whole, 4321, 777);
+        QCOMPARE(part, expected);
+        QCOMPARE(part.constData(), whole.constData() + 4321);
+
+        // Changing the part copies it; the whole keeps its bytes.
+        QByteArray changed = part;
+        changed[0] = 'x';
+        QCOMPARE(whole.mid(4321, 777), expected);
+        QVERIFY(changed.constData() != part.constData());
+
+        whole = QByteArray();
+        QCOMPARE(part, expected);
+        part.append("tail");
+        QCOMPARE(part, expected + "tail");
+    }
+
+    void partOfRawDataOrNothingIsACopy()
+    {
+        static const char raw[] = "raw bytes held elsewhere";
+        const QByteArray whole = QByteArray::fromRawData(raw, sizeof raw - 1);
+        const QByteArray part = sharedPart(whole, 4, 5);
+        QCOMPARE(part, QByteArray("bytes"));
+        QVERIFY(part.constData() != raw + 4);
+        QVERIFY(sharedPart(whole, 3, 0).isEmpty());
     }
 };
 

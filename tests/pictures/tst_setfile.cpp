@@ -114,6 +114,23 @@ private slots:
         QCOMPARE(setFileBytes(back), readFile(path));
     }
 
+    // JPEG bytes stay where the file's array holds them, and keep it for as long as they live.
+    void jpegBytesAreReadInPlace()
+    {
+        std::unique_ptr<TLMDGraphicList> original(createBuiltinList(1, nullptr));
+        QByteArray file = setFileBytes(*original);
+        const QByteArray copy(file.constData(), file.size());
+        TLMDGraphicList back;
+        back.setObjectName("piclist1");
+        readSetBytes(file, back);
+        const QByteArray jpeg = jpegBytesOf(back.Graphics().at(3));
+        QVERIFY(jpeg.constData() > file.constData() && jpeg.constData() + jpeg.size() <= file.constData() + file.size());
+
+        file = QByteArray();
+        QCOMPARE(jpeg, jpegBytesOf(original->Graphics().at(3)));
+        QCOMPARE(setFileBytes(back), copy);
+    }
+
     void placeholderSetMatchesTheWorkedExample()
     {
         std::unique_ptr<TLMDGraphicList> list(createBuiltinList(2, nullptr));
