@@ -54,12 +54,17 @@ ClickLabel* titleLabel(QWidget* parent, const char* name, const char* caption)
     return l;
 }
 
-RepeatButton* stepButton(QWidget* parent, const char* name, bool next)
+// The arrows of the step buttons, each decoded once for all three bars.
+struct Arrows {
+    QIcon left{QPixmap::fromImage(builtinPng(QStringLiteral(":/builtin/arrowLeft.png")))};
+    QIcon right{QPixmap::fromImage(builtinPng(QStringLiteral(":/builtin/arrowRight.png")))};
+};
+
+RepeatButton* stepButton(QWidget* parent, const char* name, const QIcon& arrow)
 {
     RepeatButton* b = make<RepeatButton>(parent, name);
     b->setFixedSize(50, 19);
-    b->setIcon(QIcon(QPixmap::fromImage(
-        builtinPng(next ? QStringLiteral(":/builtin/arrowRight.png") : QStringLiteral(":/builtin/arrowLeft.png")))));
+    b->setIcon(arrow);
     b->setIconSize(QSize(24, 24));
     b->setCursor(Qt::PointingHandCursor);
     b->setToolTip(QStringLiteral("Click and hold for fast scroll"));
@@ -68,17 +73,17 @@ RepeatButton* stepButton(QWidget* parent, const char* name, bool next)
 }
 
 // A bar of 25 pixels: previous button, title label, next button.
-QWidget* bar(QWidget* parent, const char* name, RepeatButton*& previous, const char* previousName, ClickLabel*& label,
-             const char* labelName, const char* caption, RepeatButton*& next, const char* nextName)
+QWidget* bar(QWidget* parent, const char* name, const Arrows& arrows, RepeatButton*& previous, const char* previousName,
+             ClickLabel*& label, const char* labelName, const char* caption, RepeatButton*& next, const char* nextName)
 {
     QWidget* b = blackPanel(parent, name);
     b->setFixedHeight(25);
     auto* row = new QHBoxLayout(b);
     row->setContentsMargins(0, 3, 0, 3);
     row->setSpacing(0);
-    previous = stepButton(b, previousName, false);
+    previous = stepButton(b, previousName, arrows.left);
     label = titleLabel(b, labelName, caption);
-    next = stepButton(b, nextName, true);
+    next = stepButton(b, nextName, arrows.right);
     row->addWidget(previous);
     row->addWidget(label, 1);
     row->addWidget(next);
@@ -121,6 +126,7 @@ void TMainForm::buildMainPanel()
     MainPanel->setBarLimits(1, 200, 29);
     MainPanel->setBarPosition(0, 407);
     MainPanel->setBarPosition(1, 203);
+    const Arrows arrows;
 
     WeekPane = MainPanel->pane(0);
     WeekPane->setObjectName(QStringLiteral("WeekPane"));
@@ -141,14 +147,14 @@ void TMainForm::buildMainPanel()
     weekColumn->addWidget(PicPanel, 1);
     buildWeekPanel();
     weekColumn->addWidget(WeekPanel, 1);
-    WeekNoPanel = bar(WeekPane, "WeekNoPanel", btnPreviousWeek, "btnPreviousWeek", weekLabel, "weekLabel", "Week",
+    WeekNoPanel = bar(WeekPane, "WeekNoPanel", arrows, btnPreviousWeek, "btnPreviousWeek", weekLabel, "weekLabel", "Week",
                       btnNextWeek, "btnNextWeek");
     weekColumn->addWidget(WeekNoPanel);
 
     CalendarPane = MainPanel->pane(1);
     CalendarPane->setObjectName(QStringLiteral("CalendarPane"));
     QVBoxLayout* calendarColumn = column(CalendarPane);
-    MonthPanel = bar(CalendarPane, "MonthPanel", btnPreviousMonth, "btnPreviousMonth", monthLabel, "monthLabel", "Month",
+    MonthPanel = bar(CalendarPane, "MonthPanel", arrows, btnPreviousMonth, "btnPreviousMonth", monthLabel, "monthLabel", "Month",
                      btnNextMonth, "btnNextMonth");
     calendarColumn->addWidget(MonthPanel);
     Calendar = make<TQelCalendar>(CalendarPane, "Calendar");
@@ -166,7 +172,7 @@ void TMainForm::buildMainPanel()
     TodayPane = MainPanel->pane(2);
     TodayPane->setObjectName(QStringLiteral("TodayPane"));
     QVBoxLayout* todayColumn = column(TodayPane);
-    YearPanel = bar(TodayPane, "YearPanel", btnPreviousYear, "btnPreviousYear", yearLabel, "yearLabel", "Year",
+    YearPanel = bar(TodayPane, "YearPanel", arrows, btnPreviousYear, "btnPreviousYear", yearLabel, "yearLabel", "Year",
                     btnNextYear, "btnNextYear");
     todayColumn->addWidget(YearPanel);
     Today = make<DayEditor>(TodayPane, "Today");
