@@ -9,9 +9,6 @@ namespace vistelle {
 
 namespace {
 
-// Below this the small pages cost little; above it no page is left half used for long.
-constexpr qsizetype HugePagesFrom = 2 * HugePageSize;
-
 std::uintptr_t alignUp(std::uintptr_t p) { return (p + HugePageSize - 1) & ~std::uintptr_t(HugePageSize - 1); }
 
 // An array of `size` bytes whose data starts on a huge page boundary: allocated with a

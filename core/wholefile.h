@@ -26,4 +26,9 @@ QByteArray sharedPart(const QByteArray& whole, qsizetype from, qsizetype count);
 // The size of a huge page where they are used (2 MB).
 inline constexpr qsizetype HugePageSize = qsizetype(2) << 20;
 
+// Files from this size on are read onto huge pages; below it the small pages cost little.
+// The last huge page is taken whole: the rest of it beyond the file counts as memory for as
+// long as the array lives.
+inline constexpr qsizetype HugePagesFrom = HugePageSize / 2;
+
 } // namespace vistelle

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/textcodec.h"
+#include "core/wholefile.h"
 #include "pictures/applicationwindows.h"
 #include "pictures/bytereader.h"
 #include "pictures/graphickinds.h"
@@ -258,18 +259,19 @@ private:
     }
 };
 
-QByteArray readWholeFile(const QString& fileName)
+// Read as the diary is: a file of a megabyte or more (the built-in set 1) lies on huge pages.
+QByteArray readSetFileBytes(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) raise(fmt(QStringLiteral("Cannot open file %s"), fileName));
-    return file.readAll();
+    return readWholeFile(file);
 }
 
 } // namespace
 
 void readSetBytes(const QByteArray& bytes, TLMDGraphicList& list) { Reader(bytes, list, list).read(); }
 
-void readSetFile(const QString& fileName, TLMDGraphicList& list) { readSetBytes(readWholeFile(fileName), list); }
+void readSetFile(const QString& fileName, TLMDGraphicList& list) { readSetBytes(readSetFileBytes(fileName), list); }
 
 void readSetBytesWhole(const QByteArray& bytes, TLMDGraphicList& list)
 {
@@ -281,7 +283,7 @@ void readSetBytesWhole(const QByteArray& bytes, TLMDGraphicList& list)
 
 void readSetFileWhole(const QString& fileName, TLMDGraphicList& list)
 {
-    readSetBytesWhole(readWholeFile(fileName), list);
+    readSetBytesWhole(readSetFileBytes(fileName), list);
 }
 
 } // namespace vistelle
