@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "app/startup.h"
+#include "core/readahead.h"
 #include "core/regional.h"
 #include "platform/dialogs.h"
 #include "platform/instance/instancelock.h"
@@ -11,10 +12,14 @@
 #include <QDir>
 #include <QWidget>
 
+#include <thread>
+
 int main(int argc, char* argv[])
 {
     vistelle::prepareEnvironment();
+    std::thread fonts = vistelle::warmUpFonts();
     QApplication app(argc, argv);
+    fonts.join();
     vistelle::setApplicationTitle(QStringLiteral("Vistelle"));
     vistelle::setRegional(vistelle::RegionalSettings::fromSystem());
 
@@ -47,8 +52,11 @@ int main(int argc, char* argv[])
             endedWhileStarting = true;
             QCoreApplication::exit(0); // leaves the box's event loop, and those of later boxes
         });
+    // The diary and the first picture set are read and parsed while the window is built.
+    vistelle::ReadAhead readAhead(vistelle::TMainForm::filesReadAtStart());
     vistelle::TMainForm mainForm;   // its FormCreate runs here
     QObject::disconnect(whileStarting);
+    vistelle::ReadAhead::dropRest();
     if (endedWhileStarting) return 0;
     server.onRaise = [&mainForm] { mainForm.bringToFront(); };
     QObject::connect(&sessionEnd, &vistelle::SessionEnd::endRequested, &mainForm, [&mainForm] { mainForm.endSession(); });

@@ -105,6 +105,11 @@ TMainForm::~TMainForm()
 
 // --- start-up ---
 
+std::vector<ReadAhead::File> TMainForm::filesReadAtStart()
+{
+    return {{QStringLiteral("graphics1.dat")}, TVolgaTable::readAheadFile(DiaryFile)};
+}
+
 void TMainForm::FormCreate()
 {
     setApplicationTitle(Title);

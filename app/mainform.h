@@ -61,6 +61,8 @@ public:
     int endStatus() const { return m_endStatus; }
     // A later start in the same folder asks the window to come to the front.
     void bringToFront();
+    // The diary and the first picture set: the files the start-up reads before the window shows.
+    static std::vector<ReadAhead::File> filesReadAtStart();
     void setVisible(bool visible) override;
 
     // Day editor rules.

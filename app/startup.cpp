@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QtGlobal>
 
+#include <dlfcn.h>
+
 namespace vistelle {
 
 void prepareEnvironment()
@@ -15,6 +17,16 @@ void prepareEnvironment()
     // The library reads an empty address as none and would launch a bus; it knows no
     // transport "disabled", so it gives up at once.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+std::thread warmUpFonts()
+{
+    return std::thread([] {
+        // The font library is Qt's, loaded with it: looked up, not linked, so that a Qt
+        // without it simply skips this.
+        using Init = int (*)();
+        if (auto init = reinterpret_cast<Init>(::dlsym(RTLD_DEFAULT, "FcInit"))) init();
+    });
 }
 
 } // namespace vistelle

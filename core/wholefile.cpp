@@ -2,45 +2,7 @@
 
 #include <QFile>
 
-#include <cstdint>
-#include <sys/mman.h>
-
 namespace vistelle {
-
-namespace {
-
-std::uintptr_t alignUp(std::uintptr_t p) { return (p + HugePageSize - 1) & ~std::uintptr_t(HugePageSize - 1); }
-
-// An array of `size` bytes whose data starts on a huge page boundary: allocated with a
-// huge page to spare in front, which is then dropped from the front (a Qt array erased
-// at its start only moves its begin). The spare pages are never touched, so they never
-// take memory. Its huge pages are asked for before anything is written (the zero that
-// ends the array included): a page once touched stays small, and so does the rest of its
-// huge page. The last huge page is taken whole: its unused part is under 2 MB of many.
-QByteArray alignedArray(qsizetype size)
-{
-    QByteArray bytes(size + 2 * HugePageSize, Qt::Uninitialized);
-    const auto start = reinterpret_cast<std::uintptr_t>(bytes.constData());
-    bytes.remove(0, qsizetype(alignUp(start) - start));
-    adviseHugePages(bytes.data(), qsizetype(alignUp(std::uintptr_t(size))));
-    bytes.truncate(size);
-    return bytes;
-}
-
-} // namespace
-
-void adviseHugePages(void* data, qsizetype size)
-{
-#ifdef MADV_HUGEPAGE
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t begin = alignUp(start);
-    const std::uintptr_t end = (start + std::uintptr_t(size)) & ~std::uintptr_t(HugePageSize - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
-#endif
-}
 
 QByteArray sharedPart(const QByteArray& whole, qsizetype from, qsizetype count)
 {
@@ -58,8 +20,9 @@ QByteArray sharedPart(const QByteArray& whole, qsizetype from, qsizetype count)
 QByteArray readWholeFile(QFile& file)
 {
     const qint64 expected = file.size() - file.pos();
-    if (file.isSequential() || expected < HugePagesFrom || expected > qint64(INT32_MAX)) return file.readAll();
-    QByteArray bytes = alignedArray(qsizetype(expected));
+    if (file.isSequential() || expected <= 0 || expected > qint64(INT32_MAX)) return file.readAll();
+    // One array of the file's size, filled in place: no growing, no copy.
+    QByteArray bytes(qsizetype(expected), Qt::Uninitialized);
     qint64 got = 0;
     while (got < expected) {
         const qint64 n = file.read(bytes.data() + got, expected - got);

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/textcodec.h"
+#include "core/readahead.h"
 #include "core/wholefile.h"
 #include "pictures/applicationwindows.h"
 #include "pictures/bytereader.h"
@@ -259,9 +260,10 @@ private:
     }
 };
 
-// Read as the diary is: a file of a megabyte or more (the built-in set 1) lies on huge pages.
+// Taken from the start-up's read ahead when that read this very file.
 QByteArray readSetFileBytes(const QString& fileName)
 {
+    if (auto ahead = ReadAhead::take(fileName)) return std::move(ahead->bytes);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) raise(fmt(QStringLiteral("Cannot open file %s"), fileName));
     return readWholeFile(file);

@@ -1,11 +1,8 @@
 #pragma once
 // The rows of a store in stored order, kept in large chunks: a row never moves once added
 // (the view holds references to rows), and adding one seldom allocates. The first rows
-// live in a chunk of ordinary memory; a store that grows beyond it goes on in chunks of
-// one huge page each, which the kernel provides at a fraction of the cost of the 512
-// small pages they stand for (a large diary is read at start-up).
+// live in a chunk of 4096; a store that grows beyond it goes on in chunks of 2 MB.
 
-#include "core/wholefile.h"
 #include "diary/engine/volgarow.h"
 
 #include <cstddef>
@@ -18,8 +15,9 @@ namespace vistelle {
 class RowList {
 public:
     static constexpr size_t FirstChunkRows = 4096;
-    static constexpr size_t HugeChunkRows = size_t(HugePageSize) / sizeof(TVolgaRow);
-    static_assert(sizeof(TVolgaRow) <= 64, "a 100-year diary should fit the first chunk and one huge page");
+    static constexpr size_t ChunkBytes = size_t(2) << 20;
+    static constexpr size_t ChunkRows = ChunkBytes / sizeof(TVolgaRow);
+    static_assert(sizeof(TVolgaRow) <= 64, "a 100-year diary should fit the first chunk and one more");
 
     RowList() = default;
     ~RowList() { clear(); }
@@ -70,23 +68,18 @@ private:
 
     void addChunk()
     {
-        std::byte* chunk = nullptr;
-        if (m_chunks.empty()) {
-            chunk = static_cast<std::byte*>(std::malloc(FirstChunkRows * sizeof(TVolgaRow)));
-        } else {
-            chunk = static_cast<std::byte*>(std::aligned_alloc(size_t(HugePageSize), size_t(HugePageSize)));
-            if (chunk) adviseHugePages(chunk, HugePageSize);
-        }
+        const size_t rows = m_chunks.empty() ? FirstChunkRows : ChunkRows;
+        auto* chunk = static_cast<std::byte*>(std::malloc(rows * sizeof(TVolgaRow)));
         if (!chunk) throw std::bad_alloc();
         m_chunks.push_back(chunk);
-        m_capacity += m_chunks.size() == 1 ? FirstChunkRows : HugeChunkRows;
+        m_capacity += rows;
     }
 
     std::byte* slot(size_t i) const
     {
         if (i < FirstChunkRows) return m_chunks[0] + i * sizeof(TVolgaRow);
         const size_t j = i - FirstChunkRows;
-        return m_chunks[1 + j / HugeChunkRows] + (j % HugeChunkRows) * sizeof(TVolgaRow);
+        return m_chunks[1 + j / ChunkRows] + (j % ChunkRows) * sizeof(TVolgaRow);
     }
 
     std::vector<std::byte*> m_chunks;

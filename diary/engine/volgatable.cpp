@@ -2,6 +2,7 @@
 #include "diary/engine/tablereader.h"
 #include "diary/engine/tablewriter.h"
 #include "core/error.h"
+#include "core/readahead.h"
 #include "core/wholefile.h"
 
 #include <QFile>
@@ -38,7 +39,9 @@ void TVolgaTable::CreateTable()
 void TVolgaTable::loadRows()
 {
     switch (m_loadMode) {
-    case lmFile: loadImage(readTableFile()); break;
+    case lmFile:
+        if (!loadReadAhead()) loadImage(readTableFile());
+        break;
     case lmStream: loadImage(m_stream); break;
     case lmClear:
         if (m_fieldDefs.isEmpty()) raise(QStringLiteral("Error creating table (no field descriptions)"));
@@ -63,17 +66,64 @@ QByteArray TVolgaTable::readTableFile() const
     return data;
 }
 
+namespace {
+
+// The rows of a table file, or the error its reading met, made where the file was read ahead.
+struct ParsedTable {
+    std::shared_ptr<TVolgaCursor> cursor;
+    QString error;
+};
+
+} // namespace
+
+ReadAhead::File TVolgaTable::readAheadFile(const QString& fileName)
+{
+    return {fileName, [](const QByteArray& image) -> std::any {
+                auto parsed = std::make_shared<ParsedTable>();
+                try {
+                    parsed->cursor = parseImage(image, {});
+                } catch (const Error& e) {
+                    parsed->error = e.message();
+                } catch (...) {
+                    return {}; // read again where it is opened, and failing there as it would
+                }
+                return std::shared_ptr<const ParsedTable>(std::move(parsed));
+            }};
+}
+
+// Opens from what was read ahead for the file, when it is still the file on disk.
+bool TVolgaTable::loadReadAhead()
+{
+    std::optional<ReadAhead::Read> ahead = ReadAhead::take(m_tableName);
+    if (!ahead) return false;
+    const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
+    // A table that reports its progress is read here, where the progress is shown.
+    if (!parsed || OnCallback) {
+        loadImage(ahead->bytes);
+        return true;
+    }
+    m_cursor.reset();
+    if (!(*parsed)->cursor) raise((*parsed)->error);
+    m_cursor = (*parsed)->cursor;
+    return true;
+}
+
 // Reads an image into a fresh row store; on failure no row store is kept.
 void TVolgaTable::loadImage(const QByteArray& image)
 {
     m_cursor.reset();
+    m_cursor = parseImage(image, progressCallback());
+}
+
+std::shared_ptr<TVolgaCursor> TVolgaTable::parseImage(const QByteArray& image, std::function<void(int)> progress)
+{
     auto cursor = std::make_shared<TVolgaCursor>();
     try {
-        TableReader(image, *cursor, progressCallback()).read();
+        TableReader(image, *cursor, std::move(progress)).read();
     } catch (const TableReadError& e) {
         raise(QStringLiteral("Error opening table: ") + e.message());
     }
-    m_cursor = std::move(cursor);
+    return cursor;
 }
 
 void TVolgaTable::rebuildFieldDefs()

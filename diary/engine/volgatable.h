@@ -4,6 +4,7 @@
 
 #include "diary/engine/fielddefs.h"
 #include "diary/engine/volgadataset.h"
+#include "core/readahead.h"
 
 namespace vistelle {
 
@@ -28,13 +29,20 @@ public:
     // Builds an empty table from FieldDefs and writes it to TableName; the table stays closed.
     void CreateTable();
 
+    // The file read ahead at start-up together with its rows: an Open of the same file
+    // that finds it unchanged on disk takes them instead of reading it again.
+    static ReadAhead::File readAheadFile(const QString& fileName);
+
 protected:
     void loadRows() override;
     void applyUpdates() override;
     void releaseStore() override;
 
 private:
+    bool loadReadAhead();
     void loadImage(const QByteArray& image);
+    // The rows of a table image; throws the error its Open reports.
+    static std::shared_ptr<TVolgaCursor> parseImage(const QByteArray& image, std::function<void(int)> progress);
     QByteArray readTableFile() const;
     void rebuildFieldDefs();
 

@@ -1,5 +1,5 @@
-// Reading a file whole: the same bytes as Qt's readAll from any position, on either side
-// of the size from which huge pages are asked for; parts of an array that share its memory.
+// Reading a file whole: the same bytes as Qt's readAll from any position; parts of an array
+// that share their memory.
 
 #include "core/wholefile.h"
 
@@ -7,45 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <malloc.h>
-
 using namespace vistelle;
-
-namespace {
-
-qint64 vmstat(const QByteArray& name)
-{
-    QFile f(QStringLiteral("/proc/vmstat"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(name + ' ')) return line.mid(name.size() + 1).toLongLong();
-    return -1;
-}
-
-// The AnonHugePages of the mapping that holds the address, in KiB.
-qint64 hugeKiBOfMappingAt(const void* address)
-{
-    QFile f(QStringLiteral("/proc/self/smaps"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const auto at = reinterpret_cast<quintptr>(address);
-    bool inside = false;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        const int dash = line.indexOf('-'), blank = line.indexOf(' ');
-        if (dash > 0 && blank > dash && !line.startsWith("AnonHuge")) {
-            bool ok1 = false, ok2 = false;
-            const quintptr begin = line.left(dash).toULongLong(&ok1, 16);
-            const quintptr end = line.mid(dash + 1, blank - dash - 1).toULongLong(&ok2, 16);
-            if (ok1 && ok2) {
-                inside = at >= begin && at < end;
-                continue;
-            }
-        }
-        if (inside && line.startsWith("AnonHugePages:")) return line.mid(14).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 class TestWholeFile : public QObject {
     Q_OBJECT
@@ -55,13 +17,11 @@ private slots:
     {
         QTest::addColumn<qsizetype>("size");
         QTest::addColumn<qint64>("position");
-        const qsizetype from = HugePagesFrom;
         QTest::newRow("empty") << qsizetype(0) << qint64(0);
-        QTest::newRow("just below huge pages") << from - 1 << qint64(0);
-        QTest::newRow("exactly where huge pages begin") << from << qint64(0);
-        QTest::newRow("one byte more") << from + 1 << qint64(0);
-        QTest::newRow("not a whole number of pages") << 3 * HugePageSize + 12345 << qint64(0);
-        QTest::newRow("from the middle") << 3 * HugePageSize + 12345 << qint64(777);
+        QTest::newRow("one byte") << qsizetype(1) << qint64(0);
+        QTest::newRow("at its end") << qsizetype(4096) << qint64(4096);
+        QTest::newRow("megabytes") << qsizetype(3 << 20) + 12345 << qint64(0);
+        QTest::newRow("from the middle") << qsizetype(3 << 20) + 12345 << qint64(777);
     }
 
     void readsTheSameBytesAsReadAll()
@@ -83,31 +43,6 @@ private slots:
         QVERIFY(file.atEnd());
         QCOMPARE(read.size(), size - position);
         QVERIFY(read == bytes.mid(position));
-    }
-
-    // Every page of a large file's array is a huge one, the last included, where the
-    // system hands them out.
-    void largeFileLiesOnHugePagesToItsEnd()
-    {
-        QFile thp(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
-        const QByteArray mode = thp.open(QIODevice::ReadOnly) ? thp.readAll() : QByteArray();
-        if (!mode.contains("[always]") && !mode.contains("[madvise]")) QSKIP("no huge pages on this system");
-        const qsizetype size = 3 * HugePageSize + 12345;
-        QTemporaryDir dir;
-        QFile file(dir.filePath("f"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(QByteArray(size, 'x')), qint64(size));
-        file.close();
-
-        // Fresh from the system, as at start-up: the memory of arrays freed before may
-        // come back from the heap, already laid on small pages.
-        mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-        const qint64 fallbacksBefore = vmstat("thp_fault_fallback");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray read = readWholeFile(file);
-        QCOMPARE(read.size(), size);
-        if (vmstat("thp_fault_fallback") != fallbacksBefore) QSKIP("the system had no huge page to spare");
-        QCOMPARE(hugeKiBOfMappingAt(read.constData()), 4 * HugePageSize / 1024);
     }
 
     void partSharesTheWholeAndOutlivesIt()

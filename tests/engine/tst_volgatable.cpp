@@ -505,15 +505,15 @@ private slots:
 
     void largeDiaryKeepsEveryRowAcrossTheRowChunks()
     {
-        // Past the first chunk and one whole huge-page chunk, in a file read on huge pages.
-        const int rows = int(RowList::FirstChunkRows + RowList::HugeChunkRows) + 3;
+        // Past the first chunk and one whole chunk after it.
+        const int rows = int(RowList::FirstChunkRows + RowList::ChunkRows) + 3;
         auto text = [](int i) { return QByteArray::number(i).rightJustified(180, '.'); };
         TVolgaTable table;
         createDiary(table, path());
         for (int i = 0; i < rows; ++i) table.AppendRecord({day(2000, 1, 1).toDateTime() + i, text(i)});
         table.SaveToFile(path());
         const QByteArray saved = readFile(path());
-        QVERIFY(saved.size() > 2 * HugePageSize);
+        QVERIFY(saved.size() > qsizetype(2 * RowList::ChunkBytes));
         table.Close();
         table.Open();
 
