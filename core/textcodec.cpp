@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace vistelle {
 
 namespace {
@@ -16,17 +18,28 @@ constexpr char16_t highTable[32] = {
 
 bool isValidUtf8WithHighByte(const QByteArray& bytes)
 {
-    bool high = false;
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) { high = true; break; }
-    }
-    if (!high) return false;
+    if (!hasNonAsciiByte(bytes)) return false;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(bytes);
     return !decoder.hasError();
 }
 
 } // namespace
+
+bool hasNonAsciiByte(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    quint64 any = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        any |= word;
+    }
+    for (; i < n; ++i) any |= quint8(p[i]);
+    return (any & 0x8080808080808080ULL) != 0;
+}
 
 QString fromWindows1252(const QByteArray& bytes)
 {

@@ -17,4 +17,8 @@ QString decodeStoredText(const QByteArray& bytes);
 QString fromWindows1252(const QByteArray& bytes);
 bool toWindows1252(const QString& text, QByteArray& bytes); // false when a character does not fit
 
+// True when a byte is 0x80 or above: bytes without one are ASCII, the same text in either
+// stored form. Looks at eight bytes at a time.
+bool hasNonAsciiByte(QByteArrayView bytes);
+
 } // namespace vistelle

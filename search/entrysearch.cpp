@@ -27,21 +27,6 @@ const char* find(const char* p, const char* end, char c)
 
 } // namespace
 
-bool hasNonAsciiByte(QByteArrayView bytes)
-{
-    const char* p = bytes.data();
-    const qsizetype n = bytes.size();
-    quint64 any = 0;
-    qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        quint64 word;
-        std::memcpy(&word, p + i, 8);
-        any |= word;
-    }
-    for (; i < n; ++i) any |= quint8(p[i]);
-    return (any & 0x8080808080808080ULL) != 0;
-}
-
 qsizetype indexOfAsciiFolded(QByteArrayView text, QByteArrayView needle, qsizetype from)
 {
     const qsizetype n = needle.size();

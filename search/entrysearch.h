@@ -28,10 +28,9 @@ private:
     QByteArray m_asciiNeedle; // empty when the needle holds a character beyond ASCII
 };
 
-// Helpers of the ASCII way, exposed for their tests.
-bool hasNonAsciiByte(QByteArrayView bytes);
-// The first position at or after `from` where `needle` (ASCII, no capital letters)
-// occurs in `text` read with A-Z as a-z; -1 when none.
+// A helper of the ASCII way, exposed for its tests: the first position at or after `from`
+// where `needle` (ASCII, no capital letters) occurs in `text` read with A-Z as a-z; -1 when
+// none.
 qsizetype indexOfAsciiFolded(QByteArrayView text, QByteArrayView needle, qsizetype from);
 
 } // namespace vistelle

@@ -99,19 +99,6 @@ QString escapeLineStarts(const QString& text)
     return out;
 }
 
-bool isAscii(const char* p, qsizetype n)
-{
-    quint64 high = 0;
-    qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        quint64 word;
-        std::memcpy(&word, p + i, 8);
-        high |= word;
-    }
-    for (; i < n; ++i) high |= quint8(p[i]);
-    return !(high & 0x8080808080808080ull);
-}
-
 // The line starts of a text in turn: 0, then the position after each CR or LF.
 class LineStarts {
 public:
@@ -142,7 +129,7 @@ void appendText(QByteArray& out, const QByteArray& stored, bool escape)
 {
     const char* p = stored.constData();
     const qsizetype n = stored.size();
-    if (!isAscii(p, n)) {
+    if (hasNonAsciiByte(stored)) {
         const QString text = decodeStoredText(stored);
         out += (escape ? escapeLineStarts(text) : text).toUtf8();
         return;
