@@ -42,9 +42,8 @@ public:
     // Drops what nobody took, once the start-up is past its reads.
     static void dropRest();
 
-    struct State;
-
 private:
+    struct State;
     std::unique_ptr<State> m_state;
     static State* current; // the read ahead under way; used on the main thread only
 };
