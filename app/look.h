@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -21,14 +22,27 @@ inline constexpr unsigned clWhite = 0xFFFFFF;
 // The system's info-tip background (clInfoBk).
 inline QColor infoBackground() { return QPalette().color(QPalette::ToolTipBase); }
 
+// Whether a family is installed. A family that is not makes the font matcher sort every
+// installed font for each size and style asked for, at start-up; left out, the stand-in
+// that follows it is found at once.
+inline bool installed(const QString& family)
+{
+    static const QStringList families = QFontDatabase::families();
+    return families.contains(family, Qt::CaseInsensitive);
+}
+
 // A font by family with its stand-ins, sized in pixels.
 inline QFont font(const QString& family, int pixels, bool bold = false, bool italic = false)
 {
     QFont f;
+    QStringList wanted{family};
     if (family == QLatin1String("Trebuchet MS") || family == QLatin1String("Lucida Sans"))
-        f.setFamilies({family, QStringLiteral("Open Sans"), QStringLiteral("DejaVu Sans")});
-    else
-        f.setFamilies({family, QStringLiteral("DejaVu Sans")});
+        wanted.append(QStringLiteral("Open Sans"));
+    wanted.append(QStringLiteral("DejaVu Sans"));
+    QStringList present;
+    for (const QString& name : wanted)
+        if (installed(name)) present.append(name);
+    f.setFamilies(present.isEmpty() ? wanted : present);
     f.setPixelSize(pixels);
     f.setBold(bold);
     f.setItalic(italic);

@@ -8,6 +8,8 @@
 #include "platform/shell.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -104,6 +106,22 @@ private slots:
         QCOMPARE(form->TransLabel->geometry().left(), form->LogoAB->geometry().left());
         QCOMPARE(form->TransLabel->width(), form->LogoAB->width());
         QCOMPARE(inBar(*form, form->LogoAB).left(), (w - form->LogoAB->width()) / 2);
+    }
+
+    // Families that are not installed are left out of the fonts asked for (each would cost
+    // the font matcher a sorted list of every font); the first installed stand-in is drawn.
+    void fontsNameOnlyInstalledFamilies()
+    {
+        auto form = fx->start();
+        const QStringList installed = QFontDatabase::families();
+        for (QWidget* w : std::initializer_list<QWidget*>{form.get(), form->Calendar, form->searchBox, form->Today}) {
+            for (const QString& family : w->font().families())
+                QVERIFY2(installed.contains(family), qPrintable(family));
+        }
+        const QString drawn = installed.contains("Trebuchet MS") ? "Trebuchet MS"
+            : installed.contains("Open Sans")                    ? "Open Sans"
+                                                                 : "DejaVu Sans";
+        QCOMPARE(QFontInfo(form->Calendar->font()).family(), drawn);
     }
 
     void windowRefusesToShrinkAndBarsKeepTheirLimits()
