@@ -27,7 +27,13 @@ inline QColor infoBackground() { return QPalette().color(QPalette::ToolTipBase);
 // that follows it is found at once.
 inline bool installed(const QString& family)
 {
-    static const QStringList families = QFontDatabase::families();
+    static const QStringList families = [] {
+        QStringList names;
+        // A family that several foundries make is listed as "Family [Foundry]".
+        for (const QString& listed : QFontDatabase::families())
+            names.append(listed.section(QStringLiteral(" ["), 0, 0));
+        return names;
+    }();
     return families.contains(family, Qt::CaseInsensitive);
 }
 

@@ -113,7 +113,8 @@ private slots:
     void fontsNameOnlyInstalledFamilies()
     {
         auto form = fx->start();
-        const QStringList installed = QFontDatabase::families();
+        QStringList installed; // without the foundry that a family made by several is listed with
+        for (const QString& listed : QFontDatabase::families()) installed << listed.section(" [", 0, 0);
         for (QWidget* w : std::initializer_list<QWidget*>{form.get(), form->Calendar, form->searchBox, form->Today}) {
             for (const QString& family : w->font().families())
                 QVERIFY2(installed.contains(family), qPrintable(family));
