@@ -1,6 +1,5 @@
 #include "diary/entrydays.h"
 
-#include "diary/engine/fieldtypes.h"
 #include "diary/engine/fieldvalue.h"
 #include "diary/engine/tablefile_format.h"
 #include "diary/engine/volgadataset.h"
@@ -56,17 +55,8 @@ void EntryDays::refresh()
     const TVolgaField& eventField = store->fields()[eventIndex];
     m_days.reserve(store->rows().size());
     const bool storedMilliseconds = dateField.type == EngineType::DateTime;
-    // The diary's own layout is told in the row itself: a date slot of zero bytes and a text
-    // without bytes are blank.
-    const bool diaryLayout = storedMilliseconds && isVariable(eventField.type);
     for (const TVolgaRow& row : store->rows()) {
-        if (!row.isLive()) continue;
-        if (diaryLayout) {
-            if (qFromLittleEndian<quint64>(row.image.slot(dateField)) == 0 || row.image.reference(eventField).isEmpty())
-                continue;
-        } else if (row.image.isBlank(dateField) || row.image.isBlank(eventField)) {
-            continue;
-        }
+        if (!row.isLive() || row.image.isBlank(dateField) || row.image.isBlank(eventField)) continue;
         TDateTime date;
         if (storedMilliseconds) {
             // A whole day is a whole number of days' milliseconds: its date is the quotient,

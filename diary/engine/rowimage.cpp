@@ -82,15 +82,6 @@ void RowImage::release()
     m_refCount = 0;
 }
 
-bool RowImage::isBlank(const TVolgaField& f) const
-{
-    if (isVariable(f.type)) return reference(f).isEmpty();
-    const char* p = slot(f);
-    for (int i = 0; i < f.width; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
 void RowImage::clearField(const TVolgaField& f)
 {
     if (isVariable(f.type)) reference(f) = QByteArray();

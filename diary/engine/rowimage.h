@@ -4,11 +4,14 @@
 //
 // A row of a large table is small: 16 bytes of slots and one reference are held in the
 // image itself (the diary's date and entry), more go to the heap. A row entry of the
-// store then fits 64 bytes, so that 32 768 rows fill one huge page (rowlist.h).
+// store then fits 64 bytes, so that 32 768 rows fill one 2 MB chunk (rowlist.h).
 
+#include "diary/engine/fieldtypes.h"
 #include "diary/engine/volgafield.h"
 
 #include <QByteArray>
+
+#include <cstring>
 
 namespace vistelle {
 
@@ -31,8 +34,21 @@ public:
     QByteArray& reference(const TVolgaField& f) { return refs()[f.offset]; }
     const QByteArray& reference(const TVolgaField& f) const { return refs()[f.offset]; }
 
-    // No reference, or a fixed slot of zero bytes.
-    bool isBlank(const TVolgaField& f) const;
+    // No reference, or a fixed slot of zero bytes. Inline: a pass over all rows asks it
+    // per row (the calendar's marks).
+    bool isBlank(const TVolgaField& f) const
+    {
+        if (isVariable(f.type)) return reference(f).isEmpty();
+        const char* p = slot(f);
+        if (f.width == 8) { // dates and numbers: one word
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            return word == 0;
+        }
+        for (int i = 0; i < f.width; ++i)
+            if (p[i] != 0) return false;
+        return true;
+    }
     void clearField(const TVolgaField& f);
     // No slots and no references any more.
     void clear();
