@@ -19,6 +19,8 @@
 #include "diary/entrydays.h"
 #include "diary/diarykeeper.h"
 #include "diary/exchange/diarylayout.h"
+#include "diary/spelling/spellchecker.h"
+#include "core/usersettings.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/screenfit.h"
@@ -80,6 +82,10 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     connect(TipCheckBox, &QCheckBox::clicked, this, guarded([this] { TipCheckBoxClick(); }));
     TransLabel->installEventFilter(this);
     connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
+    spelling = new SpellChecker(this);
+    spelling->setObjectName(QStringLiteral("spelling"));
+    spelling->settingsFile = userSettingsFile();
+    Today->setSpellChecker(spelling);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
@@ -320,7 +326,10 @@ void TMainForm::runActivation()
     // of them is seen before they are first asked for.
     if (!m_otherWindowsPlanned) {
         m_otherWindowsPlanned = true;
-        QTimer::singleShot(OtherWindowsDelayMs, this, [this] { createOtherWindows(); });
+        QTimer::singleShot(OtherWindowsDelayMs, this, [this] {
+            createOtherWindows();
+            spelling->loadInBackground(spellProviderFactory());
+        });
     }
 }
 

@@ -32,6 +32,7 @@ class EntryDays;
 class HintSwitch;
 class DayEntries;
 class RepeatButton;
+class SpellChecker;
 class SplitterPanel;
 class TQelCalendar;
 
@@ -165,6 +166,8 @@ public:
     QStringList monthList;
     std::array<QRadioButton*, 4> ch{};
     QTimer* Timer;
+    // The day editor's spell checker; its dictionary is loaded once the window is drawn.
+    SpellChecker* spelling;
 
     DayEntries& entries() { return *m_entries; }
     DiaryKeeper* keeper() { return m_keeper.get(); }

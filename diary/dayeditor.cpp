@@ -1,5 +1,9 @@
 #include "diary/dayeditor.h"
+#include "diary/spelling/spellhighlighter.h"
+#include "diary/spelling/spellingmenu.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTextBlock>
 
 namespace vistelle {
@@ -104,6 +108,35 @@ void DayEditor::showUnavailable(const QString& notice)
     clearText();
     setReadOnly(true);
     setPlaceholderText(notice);
+}
+
+void DayEditor::setSpellChecker(SpellChecker* checker)
+{
+    delete m_highlighter;
+    m_highlighter = nullptr;
+    m_checker = checker;
+    if (checker) m_highlighter = new SpellHighlighter(document(), *checker);
+}
+
+QMenu* DayEditor::createContextMenu(QPoint pos)
+{
+    QMenu* menu = createStandardContextMenu(pos);
+    menu->setObjectName(QStringLiteral("TodayMenu"));
+    if (m_checker) {
+        spellingmenu::addWordItems(*menu, menu->actions().value(0), *m_checker, *this, pos);
+        spellingmenu::addSettingsItems(*menu, *m_checker);
+    }
+    if (addMenuItems) addMenuItems(*menu);
+    return menu;
+}
+
+void DayEditor::contextMenuEvent(QContextMenuEvent* event)
+{
+    // From the keyboard the menu belongs to the word at the caret.
+    const QPoint pos = event->reason() == QContextMenuEvent::Keyboard ? cursorRect().center() : event->pos();
+    QMenu* menu = createContextMenu(pos);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 } // namespace vistelle

@@ -4,8 +4,14 @@
 // the diary stores them; positions given to and taken from it count CR LF as two.
 
 #include <QPlainTextEdit>
+#include <functional>
+
+class QMenu;
 
 namespace vistelle {
+
+class SpellChecker;
+class SpellHighlighter;
 
 class DayEditor : public QPlainTextEdit {
     Q_OBJECT
@@ -31,13 +37,28 @@ public:
     // Shows a notice instead of the text and refuses typing (the diary is unavailable).
     void showUnavailable(const QString& notice);
 
+    // Marks the words the checker does not know and offers its items in the context menu.
+    void setSpellChecker(SpellChecker* checker);
+    SpellChecker* spellChecker() const { return m_checker; }
+
+    // The context menu for a right click at pos (viewport coordinates): the spelling
+    // items of the word there, the usual edit actions, the spelling settings, then what
+    // addMenuItems appends (each addition begins with a separator of its own).
+    QMenu* createContextMenu(QPoint pos);
+    std::function<void(QMenu& menu)> addMenuItems;
+
 signals:
     void changed(); // every change of the text, by the user or by a load
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int toEditorPosition(int storedPosition) const;
     int toStoredPosition(int editorPosition) const;
     bool m_loading = false;
+    SpellChecker* m_checker = nullptr;
+    SpellHighlighter* m_highlighter = nullptr;
 };
 
 } // namespace vistelle
