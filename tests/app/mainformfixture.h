@@ -8,6 +8,7 @@
 #include "calendar/qelcalendar.h"
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
+#include "diary/spelling/spellprovider.h"
 #include "platform/dialogs.h"
 
 #include <QDir>
@@ -63,6 +64,9 @@ public:
         QDir::setCurrent(dir.path());
         setDialogs(&boxes);
         setNowSource([this] { return now; });
+        // The user's settings file lies in the folder; no spelling dictionary unless a test gives one.
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        setSpellProviderFactory({});
     }
     ~MainFormFixture()
     {
