@@ -116,7 +116,7 @@ case $mode in
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Package: $(basename "$deb")"
     echo "Depends: $depends"
-    for lib in libqt6widgets6 libqt6svg6 libqt6printsupport6 libjpeg62-turbo libgif7 libcups2 qt6-qpa-plugins; do
+    for lib in libqt6widgets6 libqt6svg6 libqt6printsupport6 libjpeg62-turbo libgif7 libcups2 libenchant-2-2 qt6-qpa-plugins; do
       [[ $depends == *"$lib"* ]] || fail "$lib is not among the dependencies"
     done
     check_depends "$depends"
