@@ -103,13 +103,16 @@ void SpellChecker::setLanguage(const QString& language)
     emit changed();
 }
 
-bool SpellChecker::isMisspelt(const QString& word)
+bool SpellChecker::isMisspelt(QStringView word)
 {
     if (!isActive()) return false;
-    auto it = m_misspelt.constFind(word);
+    // Looked up without a copy of the word: a key press checks every word of its paragraph.
+    const QString key = QString::fromRawData(word.data(), word.size());
+    auto it = m_misspelt.constFind(key);
     if (it != m_misspelt.constEnd()) return *it;
-    const bool misspelt = !m_ignored.contains(word) && !m_dictionary->check(word);
-    m_misspelt.insert(word, misspelt);
+    const QString copy = word.toString();
+    const bool misspelt = !m_ignored.contains(copy) && !m_dictionary->check(copy);
+    m_misspelt.insert(copy, misspelt);
     return misspelt;
 }
 

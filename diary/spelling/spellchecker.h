@@ -51,7 +51,7 @@ public:
 
     // False while nothing is loaded, checking is off or no dictionary is installed.
     bool isActive() const { return m_loaded && m_settings.check && m_dictionary; }
-    bool isMisspelt(const QString& word);
+    bool isMisspelt(QStringView word);
     // Up to MaxSuggestions, in the dictionary's order.
     QStringList suggestions(const QString& word);
     void addToDictionary(const QString& word);

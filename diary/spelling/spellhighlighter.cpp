@@ -21,8 +21,9 @@ QTextCharFormat SpellHighlighter::misspeltFormat()
 void SpellHighlighter::highlightBlock(const QString& text)
 {
     if (!m_checker.isActive()) return;
-    for (const WordRange& w : wordsToCheck(text)) {
-        if (m_checker.isMisspelt(text.mid(w.start, w.length))) setFormat(w.start, w.length, m_format);
+    const QStringView view(text);
+    for (const WordRange& w : wordsToCheck(view)) {
+        if (m_checker.isMisspelt(view.mid(w.start, w.length))) setFormat(w.start, w.length, m_format);
     }
 }
 

@@ -18,7 +18,11 @@ char32_t codePointAt(QStringView text, qsizetype i, int& units)
     return c.unicode();
 }
 
-bool isWordChar(char32_t c) { return QChar::isLetterOrNumber(c) || QChar::isMark(c); }
+bool isWordChar(char32_t c)
+{
+    if (c < 0x80) return (c | 0x20) - 'a' < 26 || c - '0' < 10;
+    return QChar::isLetterOrNumber(c) || QChar::isMark(c);
+}
 
 bool isApostrophe(char32_t c) { return c == U'\'' || c == U'\u2019'; }
 
@@ -29,6 +33,14 @@ bool isBlank(char32_t c) { return QChar::isSpace(c); }
 // domain with a dot.
 bool isAddress(QStringView piece)
 {
+    // Most pieces are plain words: without ':' and '@' and a dot before their last
+    // character, none of the forms below can match.
+    bool maybe = false;
+    for (qsizetype i = 0; i < piece.size() && !maybe; ++i) {
+        const char16_t c = piece[i].unicode();
+        maybe = c == u':' || c == u'@' || (c == u'.' && i + 1 < piece.size());
+    }
+    if (!maybe) return false;
     while (!piece.isEmpty() && !piece.front().isLetterOrNumber()) piece = piece.mid(1);
     if (piece.contains(u"://")) return true;
     if (piece.startsWith(u"www.", Qt::CaseInsensitive) || piece.startsWith(u"mailto:", Qt::CaseInsensitive))
@@ -46,10 +58,15 @@ bool isLookedUp(QStringView word)
     for (qsizetype i = 0; i < word.size();) {
         int units = 1;
         const char32_t c = codePointAt(word, i, units);
+        i += units;
+        if (c < 0x80) {
+            if (c - '0' < 10) return false;
+            small = small || c - 'a' < 26;
+            continue;
+        }
         if (QChar::isDigit(c) || QChar::category(c) == QChar::Number_Letter || QChar::category(c) == QChar::Number_Other)
             return false;
         if (QChar::isLower(c)) small = true;
-        i += units;
     }
     return small;
 }
