@@ -64,13 +64,15 @@ void addSettingsItems(QMenu& menu, SpellChecker& checker)
     QAction* check = makeAction(menu, QStringLiteral("Check spelling"), "checkSpelling");
     check->setCheckable(true);
     check->setChecked(checker.checking());
+    // Until the dictionaries are known (a moment after start) the remembered choices are
+    // not read yet either: both items wait.
+    check->setEnabled(checker.isLoaded());
     QObject::connect(check, &QAction::toggled, &checker, [&checker](bool on) { checker.setChecking(on); });
     menu.addAction(check);
 
     QMenu* languages = menu.addMenu(QStringLiteral("Spelling language"));
     languages->setObjectName(QStringLiteral("spellingLanguage"));
     languages->menuAction()->setObjectName(QStringLiteral("spellingLanguage"));
-    // Until the dictionaries are known (a moment after start) the submenu is disabled.
     languages->setEnabled(checker.isLoaded());
     if (checker.isLoaded() && checker.languages().isEmpty()) {
         QAction* none = languages->addAction(QStringLiteral("No spelling dictionary installed"));

@@ -135,15 +135,6 @@ private slots:
         QCOMPARE(form->info(march4), QStringLiteral("Walked along the %1 today").arg(word));
     }
 
-    void ignoredWordLosesItsMark()
-    {
-        auto form = startLoaded();
-        QScopedPointer<QMenu> menu(form->Today->createContextMenu(pointAt(*form->Today, 18)));
-        menu->findChild<QAction*>(QStringLiteral("ignoreWord"))->trigger();
-        QCOMPARE(marksOf(*form->Today), {});
-        QCOMPARE(form->Today->textColour(), QColor(Qt::black));
-    }
-
     void choicesAreRememberedInTheUsersSettingsFile()
     {
         {
@@ -170,6 +161,15 @@ private slots:
         check->trigger();
         QCOMPARE(marksOf(*form->Today), (QList<QPair<int, int>>{{17, 4}}));
         QCOMPARE(SpellingSettings::read(file).check, true);
+    }
+
+    void menuWaitsForTheDictionaries()
+    {
+        auto form = fx->start();
+        QVERIFY(!form->spelling->isLoaded());
+        QScopedPointer<QMenu> menu(form->Today->createContextMenu(pointAt(*form->Today, 18)));
+        QVERIFY(!menu->findChild<QAction*>(QStringLiteral("checkSpelling"))->isEnabled());
+        QVERIFY(!menu->findChild<QMenu*>(QStringLiteral("spellingLanguage"))->isEnabled());
     }
 
     void withoutDictionariesTheMenuSaysSo()

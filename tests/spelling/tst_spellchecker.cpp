@@ -206,18 +206,6 @@ private slots:
         QVERIFY(!checker.isActive());
     }
 
-    void loadsOnAThreadOfItsOwn()
-    {
-        SpellChecker checker;
-        checker.localeName = QStringLiteral("en_GB");
-        QSignalSpy changed(&checker, &SpellChecker::changed);
-        checker.loadInBackground([] { return std::make_unique<EnchantProvider>(); });
-        QVERIFY(!checker.isMisspelt(QStringLiteral("rivr"))); // not there yet
-        QVERIFY(changed.wait(5000));
-        QCOMPARE(checker.language(), QStringLiteral("en_GB"));
-        QVERIFY(checker.isMisspelt(QStringLiteral("rivr")));
-    }
-
     void checkerGoneBeforeTheLoadEnds()
     {
         auto checker = std::make_unique<SpellChecker>();
