@@ -39,7 +39,6 @@ public:
 
     // Marks the words the checker does not know and offers its items in the context menu.
     void setSpellChecker(SpellChecker* checker);
-    SpellChecker* spellChecker() const { return m_checker; }
 
     // The context menu for a right click at pos (viewport coordinates): the spelling
     // items of the word there, the usual edit actions, the spelling settings, then what
