@@ -82,8 +82,8 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     connect(TipCheckBox, &QCheckBox::clicked, this, guarded([this] { TipCheckBoxClick(); }));
     TransLabel->installEventFilter(this);
     connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
+    // Unnamed: a set file's component names are checked against the window's named parts.
     spelling = new SpellChecker(this);
-    spelling->setObjectName(QStringLiteral("spelling"));
     spelling->settingsFile = userSettingsFile();
     Today->setSpellChecker(spelling);
 
