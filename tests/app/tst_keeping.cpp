@@ -188,7 +188,7 @@ private slots:
         const auto before = keeper.beforeMerge;
         bool replaced = false;
         keeper.beforeMerge = [&] {
-            before();
+            if (before) before();
             if (replaced) return;
             replaced = true;
             writeDiary({{march(2), "old"}, {march(7), "first"}, {march(8), "second"}});
