@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace vistelle {
 
@@ -178,6 +179,7 @@ void DiaryKeeper::finishWrite(Result& result)
     }
     if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
     if (result.saved) moveMergedCopies();
+    if (std::exchange(m_checkAfterWrite, false)) QMetaObject::invokeMethod(this, [this] { checkFolder(); }, Qt::QueuedConnection);
     if (result.saved) emit saved();
 }
 

@@ -164,6 +164,7 @@ private:
     std::set<QString> m_reported;                // messages shown in this run (unreadable copies, moves)
     std::unique_ptr<FolderWatch> m_watch;
     bool m_checking = false;
+    bool m_checkAfterWrite = false;
     bool m_journalFailureReported = false;
 };
 

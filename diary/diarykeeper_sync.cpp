@@ -148,6 +148,11 @@ void DiaryKeeper::startSharing()
 void DiaryKeeper::checkFolder()
 {
     if (m_checking || !m_table.Active() || (canSave && !canSave())) return;
+    // A notice of this run's own save: its end looks again, without waiting for it here.
+    if (m_writer) {
+        m_checkAfterWrite = true;
+        return;
+    }
     m_checking = true; // a box shown here runs the event loop, and with it the watch
     try {
         if (mergeChangesOnDisk()) mergeCopies(conflictCopiesIn(m_folder));
