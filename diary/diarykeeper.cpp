@@ -49,6 +49,7 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
     : QObject(parent), m_table(table), m_fileName(fileName), m_settingsDate(settingsDate),
       m_folder(QFileInfo(fileName).absolutePath()), m_journal(m_folder)
 {
+    m_journalWritten = m_journal.revision();
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -125,6 +126,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
         m_journal.wroteImage(hashOf(job.image));
         job.journalName = m_journal.fileName();
         job.journalImage = m_journal.image();
+        m_journalWritten = m_journal.revision();
     }
     const TDateTime day = today();
     if (day != m_backupCheckedDay) {
@@ -367,6 +369,7 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     m_unreadableReported = false;
     if ((!changes.empty() || !restored.empty()) && afterMerge) afterMerge();
     if (!m_dirty.empty()) saveSoon();
+    saveJournalIfIdle();
     return true;
 }
 

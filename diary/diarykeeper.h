@@ -131,6 +131,7 @@ private:
     QByteArray textLastWritten(TDateTime date);
     void moveMergedCopies();
     void report(const QString& message);
+    void saveJournalIfIdle();
 
     TVolgaTable& m_table;
     QString m_fileName;
@@ -166,6 +167,7 @@ private:
     bool m_checking = false;
     bool m_checkAfterWrite = false;
     bool m_journalFailureReported = false;
+    quint64 m_journalWritten = 0; // the journal's revision last written (or read)
 };
 
 } // namespace vistelle

@@ -58,6 +58,18 @@ void DiaryKeeper::report(const QString& message)
     if (reportError) reportError(message);
 }
 
+// A journal that changed (it became active, a line was confirmed) while no save is due
+// is written at once, so that a run killed now does not forget it.
+void DiaryKeeper::saveJournalIfIdle()
+{
+    if (!m_journal.active() || !m_dirty.empty() || m_writer || m_journal.revision() == m_journalWritten) return;
+    m_journalWritten = m_journal.revision();
+    if (!m_journal.save() && !m_journalFailureReported) {
+        m_journalFailureReported = true;
+        report(fmt(QStringLiteral("Cannot create file %s"), m_journal.fileName()));
+    }
+}
+
 QByteArray DiaryKeeper::settingsText()
 {
     if (!m_table.Active()) return {};
@@ -141,6 +153,7 @@ void DiaryKeeper::startSharing()
         }
     }
     mergeCopies(conflictCopiesIn(m_folder));
+    saveJournalIfIdle();
     m_watch = std::make_unique<FolderWatch>(m_folder, m_fileName);
     m_watch->changed = [this] { checkFolder(); };
 }
@@ -198,6 +211,7 @@ void DiaryKeeper::mergeCopies(const QStringList& paths)
     } else if (!m_copiesToMove.isEmpty() && fileHoldsTheEntries()) {
         moveMergedCopies();
     }
+    saveJournalIfIdle();
 }
 
 // Copies merged before the save that just reached the file go into backups/ unchanged.

@@ -52,6 +52,7 @@ SyncJournal::SyncJournal(const QString& diaryFolder)
 
 void SyncJournal::stored(TDateTime date, const QByteArray& text, const QByteArray& oldText)
 {
+    ++m_revision;
     if (!text.isEmpty()) {
         m_lines[date] = {text, false};
         return;
@@ -64,6 +65,7 @@ void SyncJournal::stored(TDateTime date, const QByteArray& text, const QByteArra
 
 void SyncJournal::wroteImage(const QByteArray& sha1)
 {
+    ++m_revision;
     m_ownImages.removeAll(sha1);
     m_ownImages.append(sha1);
     while (m_ownImages.size() > OwnImagesKept) m_ownImages.removeFirst();
@@ -90,6 +92,7 @@ std::vector<EntryChange> SyncJournal::reconcile(const DatedEntries& file, const 
             confirmed = writtenElsewhere && (!there || !holdsText(line.text, *there));
             if (!confirmed && own && holdsText(line.text, *own)) changes.push_back({date, QByteArray()});
         }
+        m_revision += confirmed ? 1 : 0;
         it = confirmed ? m_lines.erase(it) : std::next(it);
     }
     return changes;

@@ -36,7 +36,13 @@ public:
 
     // Active once the folder is shared: then it is written with each save.
     bool active() const { return m_active; }
-    void activate() { m_active = true; }
+    void activate()
+    {
+        m_revision += m_active ? 0 : 1;
+        m_active = true;
+    }
+    // Grows with every change, so that a writer can tell whether there is anything new.
+    quint64 revision() const { return m_revision; }
 
     struct Line {
         QByteArray text;
@@ -69,6 +75,7 @@ private:
     QString m_folder;
     QString m_fileName;
     bool m_active = false;
+    quint64 m_revision = 0;
     std::map<TDateTime, Line> m_lines;
     QList<QByteArray> m_ownImages; // newest last
 };
