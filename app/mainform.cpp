@@ -151,7 +151,13 @@ void TMainForm::openDiary()
     // A merge leaves the user's typing alone: grey text is neither stored nor reloaded,
     // and its store later joins it with what the merge brought (DayEntries).
     m_keeper->afterMerge = [this] {
-        if (!m_entries->hasUnsavedText()) getCurrentDate();
+        if (!m_entries->hasUnsavedText()) {
+            // Loading the entry focuses the editor; a merge in the background leaves the
+            // focus where the user has it (the search box, say).
+            QWidget* focused = QApplication::focusWidget();
+            getCurrentDate();
+            if (focused && focused != Today) focused->setFocus();
+        }
         updateWeek();
         Calendar->update();
     };
