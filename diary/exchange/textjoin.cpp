@@ -1,6 +1,7 @@
 #include "diary/exchange/textjoin.h"
 #include "core/textcodec.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vistelle {
@@ -52,7 +53,8 @@ std::vector<Piece> split(const QString& text)
         qsizetype next = end;
         if (next < text.size()) next += (text[next] == u'\r' && next + 1 < text.size() && text[next + 1] == u'\n') ? 2 : 1;
         if (isSeparator(QStringView(text).sliced(lineStart, end - lineStart))) {
-            const qsizetype pieceEnd = lineStart == 0 ? 0 : breakBefore;
+            // A separator right after another (or at the start) has no line break of its own before it.
+            const qsizetype pieceEnd = lineStart == pieceStart ? pieceStart : breakBefore;
             pieces.back().text = text.mid(pieceStart, qMax<qsizetype>(0, pieceEnd - pieceStart));
             pieces.push_back({text.mid(pieceEnd, next - pieceEnd), {}, {}});
             pieceStart = next;
@@ -89,6 +91,11 @@ QStringList textPieces(const QByteArray& stored)
 QByteArray joinTexts(const QByteArray& ours, const QString& separatorLine, const QByteArray& theirs)
 {
     std::vector<Piece> joined = split(decodeStoredText(ours));
+    const auto blank = [](const std::vector<Piece>& pieces) {
+        return std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.key.isEmpty(); });
+    };
+    // A blank text holds nothing: theirs takes its place.
+    if (blank(joined)) return blank(split(decodeStoredText(theirs))) ? ours : theirs;
     bool changed = false;
     for (const Piece& t : split(decodeStoredText(theirs))) {
         if (holds(joined, t.key)) continue;
@@ -96,7 +103,7 @@ QByteArray joinTexts(const QByteArray& ours, const QString& separatorLine, const
         // The first piece of ours that this one continues takes its place; later ones go.
         bool placed = false;
         for (auto it = joined.begin(); it != joined.end();) {
-            if (!t.key.startsWith(it->key)) {
+            if (it->key.isEmpty() || !t.key.startsWith(it->key)) {
                 ++it;
             } else if (!placed) {
                 it->text = t.text;

@@ -50,8 +50,13 @@ private slots:
         QTest::newRow("a separator line with trailing blanks")
             << QByteArray("x\n----- other copy -----  \ny") << QByteArray("y\r\n----- other copy -----\r\nx")
             << QByteArray("x\n----- other copy -----  \ny");
+        QTest::newRow("a text beginning with a separator line")
+            << QByteArray("----- other copy -----\r\nx") << QByteArray("y") << "----- other copy -----\r\nx" + Other + "y";
+        QTest::newRow("two separator lines in a row")
+            << ("a" + Other + "----- imported -----\r\nb") << QByteArray("c") << ("a" + Other + "----- imported -----\r\nb" + Other + "c");
         QTest::newRow("an empty text takes theirs") << QByteArray() << QByteArray("x") << QByteArray("x");
         QTest::newRow("an empty text of theirs adds nothing") << QByteArray("x") << QByteArray() << QByteArray("x");
+        QTest::newRow("a blank text takes theirs") << QByteArray(" \r\n") << joined({"x", "y"}) << joined({"x", "y"});
         QTest::newRow("texts in two code pages join as text")
             << QByteArray("caf\xE9") << QByteArray("\xE6\x97\xA5") << ("caf\xC3\xA9" + Other + "\xE6\x97\xA5");
     }
@@ -71,6 +76,7 @@ private slots:
         QCOMPARE(textPieces("a \r\n----- other copy -----\r\nb\n\n----- imported -----\nc\r\n"),
                  (QStringList{"a", "b", "c"}));
         QCOMPARE(textPieces("----- other copy -----\r\nx"), (QStringList{"", "x"}));
+        QCOMPARE(textPieces("a\r\n----- other copy -----\r\n----- other copy -----\r\nb"), (QStringList{"a", "", "b"}));
         QCOMPARE(textPieces("not ----- other copy -----"), QStringList{"not ----- other copy -----"});
         QVERIFY(sameText(joined({"A", "B"}), joined({"B", "A", "B"})));
         QVERIFY(!sameText("ab", "abc"));
