@@ -3,12 +3,11 @@
 #include "cli/commandline.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
+#include "diary/exchange/datemerge.h"
 #include "diary/exchange/diarylayout.h"
-#include "diary/exchange/syncjournal.h"
 #include "diary/exchange/textjoin.h"
 #include "platform/instance/instancelock.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -61,16 +60,6 @@ QString backupName(const QString& folder)
 {
     return QDir(folder).filePath(QStringLiteral("backups/diary-%1-merge.dat")
                                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"))));
-}
-
-// A journal of the folder (kept when a sync tool shares it) learns that this computer
-// wrote the file, so that it is not taken for one written elsewhere.
-void noteWrittenHere(const QString& folder, const QByteArray& image)
-{
-    SyncJournal journal(folder);
-    if (!journal.active()) return;
-    journal.wroteImage(QCryptographicHash::hash(image, QCryptographicHash::Sha1));
-    journal.save();
 }
 
 } // namespace
@@ -126,9 +115,7 @@ int mergeCommand(const QStringList& args, Streams& io)
                     raise(fmt(QStringLiteral("Cannot create file %s"), backup));
             }
             applyChanges(table, changes);
-            const QByteArray image = table.saveImage();
-            noteWrittenHere(folder, image); // before: a file this computer wrote is never taken for another's
-            if (!writeFileWhole(diary, image)) raise(fmt(QStringLiteral("Cannot create file %s"), diary));
+            saveDiaryWrittenHere(table, diary);
         }
         io.out += QStringLiteral("%1: %2 added, %3 already there, %4 joined with their other copy\n")
                       .arg(diary).arg(added).arg(unchanged).arg(joined)
