@@ -8,6 +8,7 @@
 #include "calendar/qelcalendar.h"
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
+#include "diary/exchange/syncjournal.h"
 #include "diary/spelling/spellprovider.h"
 #include "platform/dialogs.h"
 
@@ -55,6 +56,7 @@ inline void writeDiary(const QList<Row>& rows)
 class MainFormFixture {
 public:
     QTemporaryDir dir;
+    QTemporaryDir journals; // the journals of shared folders, outside the diary's folder
     QString oldCwd = QDir::currentPath();
     ScriptedDialogs boxes;
     TDateTime now = encodeDate(2009, 3, 4) + 0.5;
@@ -62,6 +64,7 @@ public:
     MainFormFixture()
     {
         QDir::setCurrent(dir.path());
+        SyncJournal::setJournalFolder(journals.path());
         setDialogs(&boxes);
         setNowSource([this] { return now; });
         // The user's settings file lies in the folder; no spelling dictionary unless a test gives one.
@@ -71,6 +74,7 @@ public:
     ~MainFormFixture()
     {
         setDialogs(nullptr);
+        SyncJournal::setJournalFolder({});
         setNowSource({});
         QDir::setCurrent(oldCwd);
     }
