@@ -20,5 +20,6 @@ int run(const QStringList& args, Streams& io);
 int exportCommand(const QStringList& args, Streams& io);
 int importCommand(const QStringList& args, Streams& io);
 int checkCommand(const QStringList& args, Streams& io);
+int passwordCommand(const QStringList& args, Streams& io);
 
 } // namespace vistelle::cli
