@@ -1,6 +1,7 @@
 // vistelle-diary check: diaries and picture sets opened with the window's own readers.
 
 #include "cli/commandline.h"
+#include "cli/diarypassword.h"
 #include "cli/windowcomponents.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/datemerge.h"
@@ -18,14 +19,16 @@ namespace vistelle::cli {
 
 namespace {
 
-const char Help[] = R"(Usage: vistelle-diary check [FILE...]
+const char Help[] = R"(Usage: vistelle-diary check [--password-file FILE] [FILE...]
 
 Opens each file the way Vistelle does and prints "FILE: ok" with the number of entries
 or pictures, or "FILE: " and the message the window would show. A file named
 graphicsN.dat is read as picture set N, any other as a diary. Without FILE: diary.dat
 and graphics1.dat ... graphics4.dat of the current folder, those that exist.
 
-  -h, --help  show this help
+  --password-file FILE  the password of a protected diary (the file's first line);
+                        without it the password is asked on the terminal
+  -h, --help            show this help
 
 Exit status: 0 every file is fine, 1 one or more are not, 2 wrong usage.
 )";
@@ -35,11 +38,10 @@ QString plural(qsizetype n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
-QString checkDiary(const QString& name)
+QString checkDiary(const QString& name, const QString& passwordFile)
 {
     TVolgaTable table;
-    table.setTableName(name);
-    table.Open();
+    openDiaryTable(table, name, passwordFile);
     qsizetype entries = 0;
     for (const auto& [date, text] : readEntries(table, settingsDate())) entries += !text.isEmpty();
     return plural(entries, "entry", "entries");
@@ -73,9 +75,10 @@ struct Result {
 
 // The file is opened by its own name from its folder, as the window opens its files from
 // its working folder, so that a message names it as the window would.
-Result checkOne(const QString& fileName)
+Result checkOne(const QString& fileName, const QString& passwordFile)
 {
     const QFileInfo info(fileName);
+    const QString password = passwordFile.isEmpty() ? QString() : QFileInfo(passwordFile).absoluteFilePath();
     const QString oldFolder = QDir::currentPath();
     QDir::setCurrent(info.absolutePath());
     const auto back = qScopeGuard([&] { QDir::setCurrent(oldFolder); });
@@ -83,7 +86,7 @@ Result checkOne(const QString& fileName)
     const QRegularExpressionMatch match = setName.match(info.fileName());
     try {
         const QString count = match.hasMatch() ? checkSet(info.fileName(), match.captured(1).toInt())
-                                               : checkDiary(info.fileName());
+                                               : checkDiary(info.fileName(), password);
         return {true, QStringLiteral("ok, ") + count};
     } catch (const Error& e) {
         return {false, errorBoxText(e.message())};
@@ -111,7 +114,7 @@ QStringList defaultFiles()
 int checkCommand(const QStringList& args, Streams& io)
 {
     return runCommand(QStringLiteral("check"), io, [&] {
-        const CommandLine line(QStringLiteral("check"), {}, args);
+        const CommandLine line(QStringLiteral("check"), {{QStringLiteral("password-file"), {}, QStringLiteral("FILE")}}, args);
         if (line.helpAsked()) {
             io.out += Help;
             return 0;
@@ -120,7 +123,7 @@ int checkCommand(const QStringList& args, Streams& io)
         for (const QString& file : files) requireFile(file);
         int status = 0;
         for (const QString& file : files) {
-            const Result result = checkOne(file);
+            const Result result = checkOne(file, line.value(QStringLiteral("password-file")));
             if (!result.ok) status = 1;
             io.out += (file + QStringLiteral(": ") + result.text + u'\n').toUtf8();
         }

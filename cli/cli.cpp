@@ -14,6 +14,7 @@ Commands:
   import   merge a Markdown export into a diary by date
   merge    merge another diary file into a diary by date
   check    open diaries and picture sets the way the window does and report
+  password protect a diary with a password, change the password or remove it
 
 "vistelle-diary COMMAND --help" shows the options of a command.
 Exit status: 0 done, 1 a file could not be read or written, or a check failed, 2 wrong usage.
@@ -29,6 +30,7 @@ int run(const QStringList& args, Streams& io)
     if (command == u"import") return importCommand(rest, io);
     if (command == u"merge") return mergeCommand(rest, io);
     if (command == u"check") return checkCommand(rest, io);
+    if (command == u"password") return passwordCommand(rest, io);
     if (command == u"--help" || command == u"-h" || command == u"help") {
         io.out += Help;
         return 0;

@@ -21,5 +21,6 @@ int exportCommand(const QStringList& args, Streams& io);
 int importCommand(const QStringList& args, Streams& io);
 int mergeCommand(const QStringList& args, Streams& io);
 int checkCommand(const QStringList& args, Streams& io);
+int passwordCommand(const QStringList& args, Streams& io);
 
 } // namespace vistelle::cli

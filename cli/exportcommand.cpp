@@ -1,6 +1,7 @@
 // vistelle-diary export: every entry of a diary in date order, as Markdown, HTML or text.
 
 #include "cli/commandline.h"
+#include "cli/diarypassword.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
@@ -11,7 +12,7 @@ namespace vistelle::cli {
 
 namespace {
 
-const char Help[] = R"(Usage: vistelle-diary export [--format markdown|html|text] [--from DATE] [--to DATE] [-o FILE] [DIARY]
+const char Help[] = R"(Usage: vistelle-diary export [--format markdown|html|text] [--from DATE] [--to DATE] [-o FILE] [--password-file FILE] [DIARY]
 
 Writes every entry of DIARY (default ./diary.dat) in date order; the row that holds the
 window's settings is left out. Line breaks are CR LF, as the diary stores them.
@@ -22,6 +23,8 @@ window's settings is left out. Line breaks are CR LF, as the diary stores them.
   --to DATE          leave out the entries after DATE
   -o, --output FILE  write FILE instead of standard output; an existing FILE is
                      replaced only once the new one is complete
+  --password-file FILE  the password of a protected DIARY (the file's first line);
+                     without it the password is asked on the terminal
   -h, --help         show this help
 
 DATE is written as 2009-12-24; --from and --to include their own day.
@@ -53,7 +56,8 @@ int exportCommand(const QStringList& args, Streams& io)
                                {{QStringLiteral("format"), {}, QStringLiteral("FORMAT")},
                                 {QStringLiteral("from"), {}, QStringLiteral("DATE")},
                                 {QStringLiteral("to"), {}, QStringLiteral("DATE")},
-                                {{QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("FILE")}},
+                                {{QStringLiteral("o"), QStringLiteral("output")}, {}, QStringLiteral("FILE")},
+                                {QStringLiteral("password-file"), {}, QStringLiteral("FILE")}},
                                args);
         if (line.helpAsked()) {
             io.out += Help;
@@ -72,9 +76,8 @@ int exportCommand(const QStringList& args, Streams& io)
             throw UsageError(QStringLiteral("the output %1 would replace the diary itself").arg(output));
 
         TVolgaTable table;
-        table.setTableName(diary);
         try {
-            table.Open();
+            openDiaryTable(table, diary, line.value(QStringLiteral("password-file")));
         } catch (const Error& e) {
             raise(diary + QStringLiteral(": ") + e.message());
         }

@@ -1,4 +1,5 @@
 #include "platform/dialogs.h"
+#include "platform/passwordbox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -80,6 +81,26 @@ void MessageBoxDialogs::message(const QString& text)
     runAfterBoxHook(before);
 }
 
+std::optional<QByteArray> MessageBoxDialogs::askPassword(const QString& prompt)
+{
+    const QPointer<QWidget> before = QApplication::activeWindow();
+    PasswordBox box(PasswordBox::Kind::Ask, prompt);
+    std::optional<QByteArray> password;
+    if (box.exec() == QDialog::Accepted) password = box.takePassword();
+    runAfterBoxHook(before);
+    return password;
+}
+
+auto MessageBoxDialogs::askNewPassword(bool askCurrent) -> std::optional<NewPassword>
+{
+    const QPointer<QWidget> before = QApplication::activeWindow();
+    PasswordBox box(askCurrent ? PasswordBox::Kind::Change : PasswordBox::Kind::New, QStringLiteral("New password:"));
+    std::optional<NewPassword> answer;
+    if (box.exec() == QDialog::Accepted) answer = NewPassword{box.takeCurrent(), box.takePassword()};
+    runAfterBoxHook(before);
+    return answer;
+}
+
 void StandardErrorDialogs::error(const QString& text)
 {
     std::fprintf(stderr, "%s: %s\n", qPrintable(applicationTitle()), qPrintable(errorBoxText(text)));
@@ -123,6 +144,24 @@ void ScriptedDialogs::message(const QString& text)
     const QPointer<QWidget> before = QApplication::activeWindow();
     record("message: " + text);
     runAfterBoxHook(before);
+}
+
+std::optional<QByteArray> ScriptedDialogs::askPassword(const QString& prompt)
+{
+    const QPointer<QWidget> before = QApplication::activeWindow();
+    record("password: " + prompt);
+    const std::optional<QByteArray> answer = passwords.isEmpty() ? std::nullopt : passwords.takeFirst();
+    runAfterBoxHook(before);
+    return answer;
+}
+
+auto ScriptedDialogs::askNewPassword(bool askCurrent) -> std::optional<NewPassword>
+{
+    const QPointer<QWidget> before = QApplication::activeWindow();
+    record(askCurrent ? "new password, current first" : "new password");
+    const std::optional<NewPassword> answer = newPasswords.isEmpty() ? std::nullopt : newPasswords.takeFirst();
+    runAfterBoxHook(before);
+    return answer;
 }
 
 namespace {

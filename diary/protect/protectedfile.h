@@ -1,0 +1,35 @@
+#pragma once
+// Reading and writing the protected form of diary.dat: the table image sealed under the
+// diary's key (layout in protectedfile_format.md, constants in protectedformat.h).
+
+#include "diary/protect/diarykey.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace vistelle::protect {
+
+QString wrongPasswordMessage();
+QString damagedMessage(const QString& fileName);
+
+// Whether bytes are meant as a protected file (its magic begins them): such a file is
+// never read as a plain table, however damaged.
+bool isProtected(QByteArrayView bytes);
+
+// The salt and limits of a protected file, checked before anything is derived from them.
+// Throws the damaged message when the header is cut short, altered or out of bounds.
+KeyParams readParams(QByteArrayView file, const QString& fileName);
+
+// Whether key is the one that sealed file (whose header readParams accepted).
+bool keyMatches(QByteArrayView file, const DiaryKey& key);
+
+// The table image in file. Throws "Wrong password." for another key, the damaged message
+// for any other change.
+QByteArray unsealImage(QByteArrayView file, const DiaryKey& key, const QString& fileName);
+
+// The protected file of image under key, with a fresh random nonce.
+QByteArray sealImage(QByteArrayView image, const DiaryKey& key);
+// The same with a given nonce, for the worked example.
+QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteArrayView nonce);
+
+} // namespace vistelle::protect
