@@ -182,7 +182,8 @@ private slots:
         QTest::newRow("export") << QStringList{"export", "--help"} << QByteArray("Usage: vistelle-diary export [--format");
         QTest::newRow("import") << QStringList{"import", "-h"} << QByteArray("Usage: vistelle-diary import FILE.md --into DIARY");
         QTest::newRow("merge") << QStringList{"merge", "-h"} << QByteArray("Usage: vistelle-diary merge FILE --into DIARY");
-        QTest::newRow("check") << QStringList{"check", "--help"} << QByteArray("Usage: vistelle-diary check [FILE...]");
+        QTest::newRow("check") << QStringList{"check", "--help"} << QByteArray("Usage: vistelle-diary check [--password-file FILE] [FILE...]");
+        QTest::newRow("password") << QStringList{"password", "-h"} << QByteArray("Usage: vistelle-diary password set|change|remove");
     }
     void everyCommandHasHelp()
     {
