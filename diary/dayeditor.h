@@ -11,6 +11,9 @@ class DayEditor : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // The colour of text not stored yet: a grey that keeps 4.5:1 on the info-tip background.
+    static inline const QColor UnsavedGrey{0x73, 0x73, 0x73};
+
     explicit DayEditor(QWidget* parent = nullptr);
 
     QString text() const;               // CR LF line breaks
@@ -21,6 +24,9 @@ public:
     QColor textColour() const;
     void setTextColour(const QColor& colour);
     bool isGrey() const;
+    // The description assistive technologies read: the hint, and while the text is grey,
+    // that it is not stored yet.
+    void setHint(const QString& hint);
 
     // Selects length characters from start (positions in the CR LF form of the text).
     void selectRange(int start, int length);
@@ -37,7 +43,9 @@ signals:
 private:
     int toEditorPosition(int storedPosition) const;
     int toStoredPosition(int editorPosition) const;
+    void describe();
     bool m_loading = false;
+    QString m_hint;
 };
 
 } // namespace vistelle

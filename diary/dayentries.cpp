@@ -8,7 +8,7 @@ namespace vistelle {
 namespace {
 const QString Date = QStringLiteral("date");
 const QString Event = QStringLiteral("event");
-const QColor Grey(0x80, 0x80, 0x80);
+const QColor Grey = DayEditor::UnsavedGrey;
 } // namespace
 
 DayEntries::DayEntries(TVolgaTable& table, DayEditor& editor) : m_table(table), m_editor(editor) {}
@@ -20,18 +20,24 @@ void DayEntries::getCurrentDate()
     m_loadedText.reset();
     if (!m_table.Locate(Date, Variant::fromDateTime(currentDate))) {
         entryMode = QStringLiteral("append");
-        m_editor.setFocus();
+        giveFocus();
         m_editor.clearText();
         return;
     }
     entryMode = QStringLiteral("update");
-    m_editor.setFocus();
+    giveFocus();
     // The settings row's text is never loaded: on that date the editor keeps its text.
     if (currentDate != settingsDate) {
         m_editor.loadText(decodeStoredText(m_table.GetFieldValue(Event).toBytes()));
         m_loadedText = m_editor.text();
     }
     m_editor.caretToEnd();
+}
+
+void DayEntries::giveFocus()
+{
+    if (focusEditor) focusEditor();
+    else m_editor.setFocus();
 }
 
 void DayEntries::storeEvent()
