@@ -334,7 +334,7 @@ void TQelCalendar::announceSelection()
     if (before == m_current && !dateChanged) return;
     m_announcedCell = m_current;
     m_announcedDate = m_selectedDate;
-    if (!QAccessible::isActive()) return;
+    if (!QAccessible::isActive()) return; // no assistive technology listens
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
     if (!table) return;
     const auto index = [](GridCell c) { return c.row * GridColumns + c.col; };
