@@ -22,6 +22,7 @@
 #include "diary/exchange/diarylayout.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/accessiblerole.h"
 #include "platform/screenfit.h"
 #include "platform/systemcolours.h"
 
@@ -71,6 +72,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     // The designed colours as a whole: a dark desktop palette changes none of them.
     setPalette(designedPalette());
     QToolTip::setPalette(designedPalette());
+    setAccessibleRole(this, QAccessible::Window);
     initBuiltinPictures(); // the layout uses the built-in logo and arrow images
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);

@@ -75,6 +75,12 @@ void setAccessibleRole(QWidget* widget, QAccessible::Role role)
     }();
     Q_UNUSED(installed);
     widget->setProperty(RoleProperty, int(role));
+    // An interface Qt made before the role was known gives way to one that knows it.
+    QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget);
+    if (made && made->role() != role) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+        QAccessible::queryAccessibleInterface(widget);
+    }
 }
 
 } // namespace vistelle

@@ -4,6 +4,7 @@
 #include "pictures/pictureview.h"
 #include "platform/guard.h"
 #include "platform/printing.h"
+#include "platform/accessiblerole.h"
 #include "platform/screenfit.h"
 #include "platform/systemcolours.h"
 #include "preview/pagegrid.h"
@@ -155,6 +156,7 @@ TPrintForm::TPrintForm(PreviewHost& host, QWidget* parent)
       m_host(host)
 {
     setObjectName(QStringLiteral("PrintForm"));
+    setAccessibleRole(this, QAccessible::Window);
     setWindowTitle(QStringLiteral("Vistelle Calendar Page Preview"));
     // The page's colours are its own, whatever the desktop's palette.
     QPalette page = designedPalette();

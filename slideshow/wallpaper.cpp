@@ -3,6 +3,7 @@
 #include "core/switches.h"
 #include "pictures/pictureview.h"
 #include "platform/guard.h"
+#include "platform/accessiblerole.h"
 #include "platform/random.h"
 #include "platform/systemcolours.h"
 #include "slideshow/slidedraw.h"
@@ -22,6 +23,7 @@ namespace vistelle {
 TWallpaper::TWallpaper(SlideshowHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
     setObjectName(QStringLiteral("Wallpaper"));
+    setAccessibleRole(this, QAccessible::Window);
     buildWindow();
     buildMenu();
     lookUpAddSetItems();
