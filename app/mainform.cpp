@@ -68,11 +68,11 @@ bool onSomeScreen(const QRect& bounds)
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
 {
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("MainForm"));
     // The designed colours as a whole: a dark desktop palette changes none of them.
     setPalette(designedPalette());
     QToolTip::setPalette(designedPalette());
-    setAccessibleRole(this, QAccessible::Window);
     initBuiltinPictures(); // the layout uses the built-in logo and arrow images
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);

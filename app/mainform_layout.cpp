@@ -47,13 +47,13 @@ QWidget* blackPanel(QWidget* parent, const char* name)
 ClickLabel* titleLabel(QWidget* parent, const char* name, const char* caption)
 {
     ClickLabel* l = make<ClickLabel>(parent, name);
+    setAccessibleRole(l, QAccessible::Button);
     l->setText(QString::fromLatin1(caption));
     l->setAlignment(Qt::AlignCenter);
     l->setFont(look::font(QStringLiteral("Lucida Sans"), 17, false, true));
     look::setTextColour(l, look::colour(look::clRed));
     l->setCursor(Qt::PointingHandCursor);
     l->setFocusPolicy(Qt::TabFocus);
-    setAccessibleRole(l, QAccessible::Button);
     return l;
 }
 
@@ -341,12 +341,12 @@ void TMainForm::buildBottomBar()
     LogoAB->setAccessibleName(QStringLiteral("Korvo Group logo"));
     LogoAB->hide();
     TransLabel = make<QLabel>(WebLinkPanel, "TransLabel");
+    setAccessibleRole(TransLabel, QAccessible::Link);
     TransLabel->setAttribute(Qt::WA_TranslucentBackground);
     TransLabel->setCursor(Qt::PointingHandCursor);
     TransLabel->setToolTip(QStringLiteral("Click for website"));
     TransLabel->setAccessibleName(QStringLiteral("Korvo Group website"));
     TransLabel->setFocusPolicy(Qt::TabFocus);
-    setAccessibleRole(TransLabel, QAccessible::Link);
     TransLabel->setGeometry(0, BarBorder - 1, 37, 30);
     TransLabel->hide();
 
@@ -365,6 +365,7 @@ void TMainForm::buildBottomBar()
     ch[0]->setChecked(true);
 
     auto* url = make<WebLinkLabel>(WebLinkPanel, "vistelleURL");
+    setAccessibleRole(url, QAccessible::Link);
     url->address = QStringLiteral("https://www.vistelle.example/");
     QFont urlFont = look::trebuchet(9);
     urlFont.setUnderline(true);
@@ -373,7 +374,6 @@ void TMainForm::buildBottomBar()
     url->setToolTip(QStringLiteral("Click for website"));
     url->setAccessibleName(QStringLiteral("Vistelle website"));
     url->setFocusPolicy(Qt::TabFocus);
-    setAccessibleRole(url, QAccessible::Link);
     vistelleURL = url;
 
     auto* owner = make<WebLinkLabel>(this, "ownerURL");

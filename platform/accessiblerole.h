@@ -10,6 +10,9 @@ class QWidget;
 
 namespace vistelle {
 
+// Call it first, before the widget's text, hint or name are set: while a screen reader
+// listens, setting them makes Qt describe the widget to it, and a reader keeps the role
+// it was first told.
 void setAccessibleRole(QWidget* widget, QAccessible::Role role);
 
 } // namespace vistelle

@@ -155,8 +155,8 @@ TPrintForm::TPrintForm(PreviewHost& host, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_host(host)
 {
-    setObjectName(QStringLiteral("PrintForm"));
     setAccessibleRole(this, QAccessible::Window);
+    setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral("Vistelle Calendar Page Preview"));
     // The page's colours are its own, whatever the desktop's palette.
     QPalette page = designedPalette();

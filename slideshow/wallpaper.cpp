@@ -22,8 +22,8 @@ namespace vistelle {
 
 TWallpaper::TWallpaper(SlideshowHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
-    setObjectName(QStringLiteral("Wallpaper"));
     setAccessibleRole(this, QAccessible::Window);
+    setObjectName(QStringLiteral("Wallpaper"));
     buildWindow();
     buildMenu();
     lookUpAddSetItems();
