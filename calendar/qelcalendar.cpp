@@ -345,8 +345,13 @@ void TQelCalendar::announceSelection()
             if (QAccessibleInterface* cell = table->child(index(c))) {
                 QAccessibleStateChangeEvent change(cell, selected);
                 QAccessible::updateAccessibility(&change);
+                // The AT-SPI bridge tells of a cell's selected state on this event.
+                QAccessibleEvent selection(cell, QAccessible::Selection);
+                QAccessible::updateAccessibility(&selection);
             }
         }
+        QAccessibleEvent within(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&within);
     }
     if (QAccessibleInterface* cell = table->child(index(m_current))) {
         QAccessibleEvent named(cell, QAccessible::NameChanged);
