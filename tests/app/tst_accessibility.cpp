@@ -240,6 +240,7 @@ private slots:
         QTest::newRow("year label space") << QDate(2010, 6, 1) << "yearLabel" << int(Qt::Key_Space) << none << m4 << "yearLabel" << "PicPanel";
         QTest::newRow("picture enter") << m4 << "Image" << int(Qt::Key_Return) << none << m4 << "lbl_Wednesdate" << "WeekPanel";
         QTest::newRow("picture menu key") << m4 << "Image" << int(Qt::Key_F10) << shift << m4 << "Image" << "PicPanel";
+        QTest::newRow("week label menu key") << m4 << "weekLabel" << int(Qt::Key_Menu) << none << m4 << "weekLabel" << "PicPanel";
     }
     void keys()
     {
@@ -258,9 +259,13 @@ private slots:
         const DateParts d = decodeDate(form->Calendar->SelectedDate());
         QCOMPARE(QDate(d.year, d.month, d.day), selected);
         QCOMPARE(form->Today->accessibleName(), "Entry for " + spokenDateOf(selected));
-        if (focusAfter == QLatin1String("Image") && shown == QLatin1String("PicPanel") && key == Qt::Key_F10) {
-            QTRY_VERIFY(form->wallpaper->isVisible()); // the slideshow, as a right click opens it
-            QTest::keyClick(form->wallpaper, Qt::Key_Escape);
+        // The right click's windows: the slideshow from the picture, the page from a label;
+        // Escape leaves either and the focus is back where it was.
+        if (key == Qt::Key_F10 || key == Qt::Key_Menu) {
+            QWidget* opened = w == form->Image ? static_cast<QWidget*>(form->wallpaper) : form->printForm;
+            QTRY_VERIFY(opened->isVisible());
+            QTest::keyClick(opened, Qt::Key_Escape);
+            QTRY_VERIFY(!opened->isVisible());
             QTRY_VERIFY(form->isActiveWindow());
         }
         QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusAfter);
