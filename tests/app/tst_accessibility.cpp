@@ -288,6 +288,20 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), form->Image);
     }
 
+    void holdingSpaceOnAStepButtonRepeats()
+    {
+        auto form = fx->start();
+        form->btnNextWeek->setFocus(Qt::TabFocusReason);
+        QTest::keyPress(form->btnNextWeek, Qt::Key_Space);
+        QTest::qWait(RepeatButton::FirstDelay + 2 * RepeatButton::Interval + 50);
+        QTest::keyRelease(form->btnNextWeek, Qt::Key_Space);
+        const TDateTime reached = form->Calendar->SelectedDate();
+        QVERIFY(reached >= encodeDate(2009, 3, 18)); // the press and at least one repetition
+        QTest::qWait(2 * RepeatButton::Interval);
+        QCOMPARE(form->Calendar->SelectedDate(), reached); // released: no further step
+        QCOMPARE(QApplication::focusWidget(), form->btnNextWeek);
+    }
+
     void aClickStillGivesTheEditorTheFocus()
     {
         auto form = fx->start();
