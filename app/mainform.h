@@ -196,6 +196,8 @@ private:
     bool keyEvent(QObject* watched, QKeyEvent* event);
     // A raised frame shows that it, or the picture inside it, has the focus.
     void showFocus(QWidget* frame, bool shown);
+    // The search button turns to the highlight colours while it has the focus.
+    void showButtonFocus(QWidget* button, bool shown);
     void showNames();
     bool pictureEvent(QEvent* event);
     bool m_imagePressed = false;

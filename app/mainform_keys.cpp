@@ -3,6 +3,7 @@
 // names that follow the selected date for assistive technologies.
 
 #include "app/clicklabel.h"
+#include "app/look.h"
 #include "app/mainform.h"
 #include "app/repeatbutton.h"
 #include "app/splitterpanel.h"
@@ -50,6 +51,15 @@ void TMainForm::connectKeys()
         searchBox->selectAll();
     });
     Calendar->installEventFilter(this);
+    btnSearch->installEventFilter(this);
+    // On the black bottom bar the style's focus frame of the check box and the set choices
+    // is drawn in a light colour.
+    for (QWidget* w : {static_cast<QWidget*>(TipCheckBox), static_cast<QWidget*>(ch[0]), static_cast<QWidget*>(ch[1]),
+                       static_cast<QWidget*>(ch[2]), static_cast<QWidget*>(ch[3])}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Highlight, Qt::white);
+        w->setPalette(p);
+    }
 }
 
 // Reading order: the left pane (picture, or each day's date label and panel), the week
@@ -105,6 +115,15 @@ void TMainForm::showFocus(QWidget* frame, bool shown)
     p.setColor(QPalette::Light, edge);
     p.setColor(QPalette::Dark, shade);
     frame->setPalette(p);
+}
+
+void TMainForm::showButtonFocus(QWidget* button, bool shown)
+{
+    QPalette p = button->palette();
+    p.setColor(QPalette::Button, shown ? palette().color(QPalette::Highlight) : look::colour(look::clSilver));
+    p.setColor(QPalette::Window, p.color(QPalette::Button));
+    p.setColor(QPalette::ButtonText, shown ? palette().color(QPalette::HighlightedText) : look::colour(look::clNavy));
+    button->setPalette(p);
 }
 
 void TMainForm::showNames()

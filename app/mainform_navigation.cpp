@@ -69,9 +69,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == Image)
         showFocus(PicPanel, event->type() == QEvent::FocusIn);
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const bool in = event->type() == QEvent::FocusIn;
         for (QWidget* panel : dayPanels) {
-            if (watched == panel) showFocus(panel, event->type() == QEvent::FocusIn);
+            if (watched == panel) showFocus(panel, in);
         }
+        if (watched == btnSearch) showButtonFocus(btnSearch, in);
+        // The logo link shows its hover picture while it has the focus.
+        if (watched == TransLabel) guard([this, in] { in ? TransLabelMouseEnter() : TransLabelMouseLeave(); });
     }
     if (watched == PicPanel) return pictureEvent(event);
     if (watched == TransLabel) {
