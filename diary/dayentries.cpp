@@ -8,7 +8,6 @@ namespace vistelle {
 namespace {
 const QString Date = QStringLiteral("date");
 const QString Event = QStringLiteral("event");
-const QColor Grey = DayEditor::UnsavedGrey;
 } // namespace
 
 DayEntries::DayEntries(TVolgaTable& table, DayEditor& editor) : m_table(table), m_editor(editor) {}
@@ -76,7 +75,7 @@ void DayEntries::updateEvent()
 void DayEntries::TodayChange()
 {
     if (!available || m_table.ReadOnly()) return;
-    if (m_editor.modified()) m_editor.setTextColour(Grey);
+    if (m_editor.modified()) m_editor.setTextColour(DayEditor::UnsavedGrey);
 }
 
 QString DayEntries::info(TDateTime date)

@@ -147,8 +147,6 @@ def nameless(pyatspi, node, found):
         selectable = node.getState().contains(pyatspi.STATE_SELECTABLE)
         if role != "table cell" or selectable:
             found.append("%s (%s)" % (role, node.description or "no description"))
-    if role == "panel" and node.getState().contains(pyatspi.STATE_FOCUSABLE) is False:
-        pass
     for child in node:
         if child is not None:
             nameless(pyatspi, child, found)
