@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "platform/systemcolours.h"
+
 namespace vistelle::look {
 
 inline QColor colour(unsigned bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
@@ -19,8 +21,8 @@ inline constexpr unsigned clPurple = 0x800080;
 inline constexpr unsigned clRed = 0x0000FF;
 inline constexpr unsigned clWhite = 0xFFFFFF;
 
-// The system's info-tip background (clInfoBk).
-inline QColor infoBackground() { return QPalette().color(QPalette::ToolTipBase); }
+// The info-tip background (clInfoBk) the windows are designed with.
+inline QColor infoBackground() { return infoBackgroundColour(); }
 
 // Whether a family is installed. A family that is not makes the font matcher sort every
 // installed font for each size and style asked for, at start-up; left out, the stand-in

@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/clicklabel.h"
 #include "app/hintswitch.h"
+#include "app/inputsource.h"
 #include "app/look.h"
 #include "calendar/qelcalendar.h"
 #include "app/weblinklabel.h"
@@ -23,7 +24,9 @@
 #include "core/usersettings.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/accessiblerole.h"
 #include "platform/screenfit.h"
+#include "platform/systemcolours.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +38,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 #include <cstdio>
@@ -66,11 +70,16 @@ bool onSomeScreen(const QRect& bounds)
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
 {
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("MainForm"));
+    // The designed colours as a whole: a dark desktop palette changes none of them.
+    setPalette(designedPalette());
+    QToolTip::setPalette(designedPalette());
     initBuiltinPictures(); // the layout uses the built-in logo and arrow images
     buildLayout();
     m_entries = std::make_unique<DayEntries>(diary, *Today);
     m_entries->selectedDate = [this] { return Calendar->SelectedDate(); };
+    m_entries->focusEditor = [this] { focusToday(); };
     // Days with an entry are drawn bold; the list behind the marks follows the table's rows.
     m_entryDays = std::make_unique<EntryDays>(diary);
     Calendar->dayMarks = [this](int year, int month) { return m_entryDays->ofMonth(year, month, settingsDate); };
@@ -79,6 +88,10 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     PicPanel->installEventFilter(this);
     m_hints = new HintSwitch(this);
     qApp->installEventFilter(m_hints);
+    m_input = new InputSource(this);
+    qApp->installEventFilter(m_input);
+    connectKeys();
+    setTabOrders();
     connect(TipCheckBox, &QCheckBox::clicked, this, guarded([this] { TipCheckBoxClick(); }));
     TransLabel->installEventFilter(this);
     connect(Today, &DayEditor::changed, this, guarded([this] { TodayChange(); }));
@@ -226,7 +239,7 @@ void TMainForm::fitOuterSize()
 {
     const QMargins m = frameMarginsOf(this);
     const QSize frame(m.left() + m.right(), m.top() + m.bottom());
-    setMinimumSize(QSize(DesignWidth, DesignHeight) - frame);
+    setMinimumSize(m_minimumOuter - frame);
     resizeClientTo(this, m_outerSize - frame);
 }
 
@@ -276,9 +289,13 @@ void TMainForm::showEvent(QShowEvent* event)
             m_outerPos = area.center() - QPoint(m_outerSize.width() / 2, m_outerSize.height() / 2);
         }
     }
-    // A window larger than the screen's available area is fitted into it.
+    // A window larger than the screen's available area is fitted into it, and starts
+    // wholly on it; on a screen smaller than the designed minimum the minimum gives way.
     const QRect bounds(m_outerPos, m_outerSize);
-    const QRect fitted = fitIntoArea(bounds, availableAreaFor(bounds), QSize(DesignWidth, DesignHeight));
+    const QRect area = availableAreaFor(bounds);
+    if (!area.isEmpty()) m_minimumOuter = m_minimumOuter.boundedTo(area.size());
+    QRect fitted = fitIntoArea(bounds, area, m_minimumOuter);
+    if (!area.isEmpty()) fitted.moveTopLeft(placeInside(fitted, area));
     m_outerPos = fitted.topLeft();
     m_outerSize = fitted.size();
     fitOuterSize();

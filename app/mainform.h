@@ -30,6 +30,7 @@ class DayEditor;
 class DiaryKeeper;
 class EntryDays;
 class HintSwitch;
+class InputSource;
 class DayEntries;
 class RepeatButton;
 class SpellChecker;
@@ -92,6 +93,13 @@ public:
     void monthLabelClick();
     void blankPopupMenuPopup();
     void setMonthPicture();
+    // The previous or next day (Ctrl+Page Up, Ctrl+Page Down), crossing months.
+    void stepDay(int delta);
+    // The day editor takes the focus unless the user's last action came from the keyboard:
+    // a change started from the keyboard keeps the focus where it was.
+    void focusToday();
+    // Whether the user's last action came from the keyboard.
+    bool keyboardAction() const;
 
     // Picture sets, drop import and drag-out.
     void prepareSets();
@@ -186,6 +194,14 @@ private:
     QWidget* buildDayPanel(int weekday, QWidget* parent);
     void connectNavigation();
     void connectPictures();
+    void connectKeys();
+    void setTabOrders();
+    bool keyEvent(QObject* watched, QKeyEvent* event);
+    // A raised frame shows that it, or the picture inside it, has the focus.
+    void showFocus(QWidget* frame, bool shown);
+    // The search button turns to the highlight colours while it has the focus.
+    void showButtonFocus(QWidget* button, bool shown);
+    void showNames();
     bool pictureEvent(QEvent* event);
     bool m_imagePressed = false;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -205,6 +221,8 @@ private:
     std::unique_ptr<EntryDays> m_entryDays; // the days the calendar draws bold
     std::unique_ptr<WindowHosts> m_hosts;
     HintSwitch* m_hints;
+    InputSource* m_input;
+    QSize m_minimumOuter{DesignWidth, DesignHeight};
     bool m_skipNextActivation = false;
     bool m_pendingStoreFailed = false;
     bool m_centreOnShow = false;

@@ -11,6 +11,7 @@
 #include "diary/dayeditor.h"
 #include "pictures/builtinpictures.h"
 #include "pictures/pictureview.h"
+#include "platform/accessiblerole.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -46,11 +47,13 @@ QWidget* blackPanel(QWidget* parent, const char* name)
 ClickLabel* titleLabel(QWidget* parent, const char* name, const char* caption)
 {
     ClickLabel* l = make<ClickLabel>(parent, name);
+    setAccessibleRole(l, QAccessible::Button);
     l->setText(QString::fromLatin1(caption));
     l->setAlignment(Qt::AlignCenter);
     l->setFont(look::font(QStringLiteral("Lucida Sans"), 17, false, true));
     look::setTextColour(l, look::colour(look::clRed));
     l->setCursor(Qt::PointingHandCursor);
+    l->setFocusPolicy(Qt::TabFocus);
     return l;
 }
 
@@ -68,7 +71,6 @@ RepeatButton* stepButton(QWidget* parent, const char* name, const QIcon& arrow)
     b->setIconSize(QSize(24, 24));
     b->setCursor(Qt::PointingHandCursor);
     b->setToolTip(QStringLiteral("Click and hold for fast scroll"));
-    b->setFocusPolicy(Qt::NoFocus);
     return b;
 }
 
@@ -142,6 +144,8 @@ void TMainForm::buildMainPanel()
     Image = make<PictureView>(PicPanel, "Image");
     Image->setFitMode(FitMode::Proportional);
     Image->setCursor(Qt::PointingHandCursor);
+    Image->setFocusPolicy(Qt::TabFocus);
+    setAccessibleRole(Image, QAccessible::Graphic);
     picBox->addWidget(Image);
     PicPanel->setToolTip(QStringLiteral("Drag & drop a picture here\r\nLeft click to view week\r\nRight click to view slides"));
     weekColumn->addWidget(PicPanel, 1);
@@ -160,6 +164,7 @@ void TMainForm::buildMainPanel()
     Calendar = make<TQelCalendar>(CalendarPane, "Calendar");
     Calendar->setCursor(Qt::PointingHandCursor);
     Calendar->setToolTip(QStringLiteral("Click on a date to select"));
+    Calendar->setAccessibleName(QStringLiteral("Calendar"));
     Calendar->SetColor(look::infoBackground());
     Calendar->setFont(look::trebuchet(13));
     Calendar->SetFontColor(look::colour(look::clNavy));
@@ -181,11 +186,19 @@ void TMainForm::buildMainPanel()
     p.setColor(QPalette::Text, Qt::black);
     Today->setPalette(p);
     Today->setFont(look::trebuchet(11));
-    Today->setToolTip(QStringLiteral("Enter text - click outside box to save (text will turn black)"));
+    // Tab moves on to the next control; it never types a tab character.
+    Today->setTabChangesFocus(true);
+    Today->setHint(QStringLiteral("Enter text - click outside box to save (text will turn black)"));
     // The year bar keeps its 25 pixels however low bar 1 sits; the editor takes what is left,
     // down to nothing.
     Today->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     todayColumn->addWidget(Today, 1);
+
+    const std::pair<RepeatButton*, const char*> names[] = {
+        {btnPreviousMonth, "Previous month"}, {btnNextMonth, "Next month"}, {btnPreviousWeek, "Previous week"},
+        {btnNextWeek, "Next week"},           {btnPreviousYear, "Previous year"}, {btnNextYear, "Next year"},
+    };
+    for (auto [button, name] : names) button->setAccessibleName(QString::fromLatin1(name));
 }
 
 void TMainForm::buildWeekPanel()
@@ -230,6 +243,8 @@ QWidget* TMainForm::buildDayPanel(int weekday, QWidget* parent)
     look::setBackground(panel, look::colour(look::clSilver));
     panel->setToolTip(QStringLiteral("Click for picture"));
     panel->setCursor(Qt::PointingHandCursor);
+    panel->setFocusPolicy(Qt::TabFocus);
+    setAccessibleRole(panel, QAccessible::Grouping);
     panel->installEventFilter(this);
 
     auto* nameLabel = new ClickLabel(name, panel);
@@ -243,6 +258,8 @@ QWidget* TMainForm::buildDayPanel(int weekday, QWidget* parent)
     dateLabel->setToolTip(QStringLiteral("Click to select date"));
     dateLabel->setCursor(Qt::PointingHandCursor);
     dateLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    dateLabel->setFocusPolicy(Qt::TabFocus);
+    setAccessibleRole(dateLabel, QAccessible::Button);
 
     auto* memo = new QPlainTextEdit(panel);
     memo->setObjectName(name);
@@ -257,6 +274,7 @@ QWidget* TMainForm::buildDayPanel(int weekday, QWidget* parent)
     memo->setContextMenuPolicy(Qt::CustomContextMenu); // the empty context menu
     memo->viewport()->installEventFilter(this);
     memo->setFrameStyle(QFrame::NoFrame);
+    memo->setFocusPolicy(Qt::NoFocus); // its panel takes the focus
 
     auto* c = new QVBoxLayout(panel);
     c->setContentsMargins(2, 1, 2, 2);
@@ -284,6 +302,7 @@ void TMainForm::buildBottomBar()
     TipCheckBox = make<QCheckBox>(WebLinkPanel, "TipCheckBox");
     TipCheckBox->setChecked(true);
     TipCheckBox->setToolTip(QStringLiteral("Click to toggle hint display"));
+    TipCheckBox->setAccessibleName(QStringLiteral("Show hints"));
     place(TipCheckBox, 5, 6, 16, 17);
 
     searchBox = make<QLineEdit>(WebLinkPanel, "searchBox");
@@ -293,6 +312,7 @@ void TMainForm::buildBottomBar()
     searchBox->setPalette(sp);
     searchBox->setFont(look::trebuchet(11));
     searchBox->setToolTip(QStringLiteral("Enter search text or date"));
+    searchBox->setAccessibleName(QStringLiteral("Search text or date"));
     place(searchBox, 23, 5, 153, 19);
 
     btnSearch = make<QPushButton>(WebLinkPanel, "btnSearch");
@@ -318,11 +338,15 @@ void TMainForm::buildBottomBar()
     LogoAB->setPixmap(LogoA->pixmap());
     LogoAB->resize(LogoAB->pixmap().isNull() ? QSize(37, 30) : LogoAB->pixmap().size());
     LogoAB->move(0, BarBorder - 1);
+    LogoAB->setAccessibleName(QStringLiteral("Korvo Group logo"));
     LogoAB->hide();
     TransLabel = make<QLabel>(WebLinkPanel, "TransLabel");
+    setAccessibleRole(TransLabel, QAccessible::Link);
     TransLabel->setAttribute(Qt::WA_TranslucentBackground);
     TransLabel->setCursor(Qt::PointingHandCursor);
     TransLabel->setToolTip(QStringLiteral("Click for website"));
+    TransLabel->setAccessibleName(QStringLiteral("Korvo Group website"));
+    TransLabel->setFocusPolicy(Qt::TabFocus);
     TransLabel->setGeometry(0, BarBorder - 1, 37, 30);
     TransLabel->hide();
 
@@ -335,17 +359,21 @@ void TMainForm::buildBottomBar()
         look::setTextColour(c, look::colour(look::clGray));
         c->setCursor(Qt::PointingHandCursor);
         c->setToolTip(QString::fromLatin1(choiceHints[i]));
+        c->setAccessibleName(QStringLiteral("Picture set %1").arg(i + 1));
         ch[size_t(i)] = c;
     }
     ch[0]->setChecked(true);
 
     auto* url = make<WebLinkLabel>(WebLinkPanel, "vistelleURL");
+    setAccessibleRole(url, QAccessible::Link);
     url->address = QStringLiteral("https://www.vistelle.example/");
     QFont urlFont = look::trebuchet(9);
     urlFont.setUnderline(true);
     url->setLooks({urlFont, look::colour(look::clGray), QColor(), Qt::AlignRight | Qt::AlignVCenter},
-                  {urlFont, Qt::white, QPalette().color(QPalette::Button), Qt::AlignRight | Qt::AlignVCenter});
+                  {urlFont, Qt::white, buttonFaceColour(), Qt::AlignRight | Qt::AlignVCenter});
     url->setToolTip(QStringLiteral("Click for website"));
+    url->setAccessibleName(QStringLiteral("Vistelle website"));
+    url->setFocusPolicy(Qt::TabFocus);
     vistelleURL = url;
 
     auto* owner = make<WebLinkLabel>(this, "ownerURL");

@@ -2,6 +2,7 @@
 // the one handler every date change ends in, calendarChange.
 
 #include "app/clicklabel.h"
+#include "app/inputsource.h"
 #include "app/look.h"
 #include "app/mainform.h"
 #include "app/repeatbutton.h"
@@ -15,6 +16,7 @@
 #include "preview/printform.h"
 #include "search/diarysearch.h"
 #include "core/switches.h"
+#include "core/datewords.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +64,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Resize && watched == BottomPane) {
         guard([this] { BottomPaneResize(); });
         return false;
+    }
+    if (event->type() == QEvent::KeyPress && keyEvent(watched, static_cast<QKeyEvent*>(event))) return true;
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == Image)
+        showFocus(PicPanel, event->type() == QEvent::FocusIn);
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const bool in = event->type() == QEvent::FocusIn;
+        for (QWidget* panel : dayPanels) {
+            if (watched == panel) showFocus(panel, in);
+        }
+        if (watched == btnSearch) showButtonFocus(btnSearch, in);
+        // The logo link shows its hover picture while it has the focus.
+        if (watched == TransLabel) guard([this, in] { in ? TransLabelMouseEnter() : TransLabelMouseLeave(); });
     }
     if (watched == PicPanel) return pictureEvent(event);
     if (watched == TransLabel) {
@@ -121,6 +135,7 @@ void TMainForm::showAll()
     showMonth();
     showWeek();
     showYear();
+    showNames();
 }
 
 int TMainForm::day(TDateTime date)
@@ -158,6 +173,13 @@ void TMainForm::updateWeek()
         setColour(dateLabels[size_t(i - 1)], QPalette::WindowText, selected ? red : navy);
         // A day beyond 31/12/9999 is no date: its label stays empty.
         dateLabels[size_t(i - 1)]->setText(isValidDay(t) ? dateToStr(t) : QString());
+        const QString words = spokenDate(t);
+        const auto name = [](QWidget* w, const QString& text) {
+            if (w->accessibleName() != text) w->setAccessibleName(text);
+        };
+        name(dayPanels[size_t(i - 1)], words);
+        name(dateLabels[size_t(i - 1)], words.isEmpty() ? QStringLiteral("No date") : QStringLiteral("Select ") + words);
+        name(memo, QStringLiteral("Entry for ") + words);
     }
 }
 
@@ -203,22 +225,43 @@ void TMainForm::btnPreviousYearClick()
     showAll();
 }
 
+// From the keyboard the focus goes where the shown part begins: the selected day's date
+// label, or the picture.
 void TMainForm::hidePictureClick()
 {
+    const bool fromPicture = Image->hasFocus();
     PicPanel->hide();
     WeekPanel->show();
-    Today->setFocus();
+    if (keyboardAction() && fromPicture) dateLabels[size_t(day(Calendar->SelectedDate()) - 1)]->setFocus();
+    focusToday();
     storeEvent();
     updateWeek();
 }
 
 void TMainForm::showPictureClick()
 {
+    const bool fromWeek = WeekPanel->isAncestorOf(focusWidget());
     PicPanel->show();
     WeekPanel->hide();
-    Today->setFocus();
+    if (keyboardAction() && fromWeek) Image->setFocus();
+    focusToday();
     storeEvent();
 }
+
+void TMainForm::stepDay(int delta)
+{
+    const int m = Calendar->Month();
+    Calendar->SetSelectedDate(m_entries->currentDate + delta);
+    if (Calendar->Month() != m) setMonthPicture();
+    showAll();
+}
+
+void TMainForm::focusToday()
+{
+    if (!keyboardAction()) Today->setFocus();
+}
+
+bool TMainForm::keyboardAction() const { return m_input && m_input->keyboard; }
 
 void TMainForm::dateLabelClick(int weekday)
 {

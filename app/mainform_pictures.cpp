@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/splitterpanel.h"
 #include "calendar/qelcalendar.h"
+#include "core/datewords.h"
 #include "core/error.h"
 #include "core/switches.h"
 #include "diary/dayeditor.h"
@@ -57,7 +58,10 @@ void TMainForm::setMonthPicture()
 {
     const int m = Calendar->Month();
     Image->setPicture(pictureLists[size_t(currentSet)]->Graphics().at(m - 1).Picture());
-    Today->setFocus();
+    Image->setAccessibleName(QStringLiteral("Picture of ") + monthName(m));
+    const QString what = PicPanel->toolTip().replace(QStringLiteral("\r\n"), QStringLiteral(". "));
+    Image->setAccessibleDescription(QStringLiteral("Picture set %1. ").arg(currentSet) + what);
+    focusToday();
 }
 
 void TMainForm::chClick(int n)

@@ -2,6 +2,7 @@
 #include "platform/guard.h"
 #include "platform/shell.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace vistelle {
@@ -46,6 +47,28 @@ void WebLinkLabel::leaveEvent(QEvent* event)
     if (!hoverCaption.isEmpty()) setText(m_normalCaption);
     apply(m_normal);
     QLabel::leaveEvent(event);
+}
+
+void WebLinkLabel::focusInEvent(QFocusEvent* event)
+{
+    apply(m_hover);
+    QLabel::focusInEvent(event);
+}
+
+void WebLinkLabel::focusOutEvent(QFocusEvent* event)
+{
+    if (!m_hovered) apply(m_normal);
+    QLabel::focusOutEvent(event);
+}
+
+void WebLinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        guard([this] { open(); });
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void WebLinkLabel::mouseReleaseEvent(QMouseEvent* event)

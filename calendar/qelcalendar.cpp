@@ -1,9 +1,12 @@
 #include "calendar/qelcalendar.h"
 
+#include "calendar/calendaraccessible.h"
+
 #include "core/error.h"
 #include "core/regional.h"
 #include "platform/guard.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -27,6 +30,7 @@ bool isDateValue(TDateTime value) { return value > MinDateDays - 1 && value < Ma
 
 TQelCalendar::TQelCalendar(QWidget* parent) : QFrame(parent)
 {
+    CalendarAccessible::installFactory();
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
@@ -162,6 +166,7 @@ void TQelCalendar::RefreshGrid()
     m_firstCellOffset = MonthGrid::firstCellOffsetOf(dayOfWeek(encodeDate(d.year, d.month, 1)), m_startOfWeek);
     trySelect(grid().cellOfDay(d.day));
     update();
+    announceSelection();
 }
 
 void TQelCalendar::NotifyChange()
@@ -187,6 +192,7 @@ void TQelCalendar::trySelect(GridCell cell)
     if (cell == m_current || !maySelectCell(cell)) return;
     m_current = cell;
     update();
+    announceSelection();
 }
 
 void TQelCalendar::click()
@@ -197,6 +203,7 @@ void TQelCalendar::click()
         auto restore = qScopeGuard([this] {
             m_current = grid().cellOfDay(Day());
             update();
+            announceSelection();
         });
         if (OnClick) OnClick(this);
         restore.dismiss();
@@ -315,6 +322,54 @@ void TQelCalendar::focusInEvent(QFocusEvent* event)
 {
     QFrame::focusInEvent(event);
     update();
+    announceFocus();
+}
+
+// --- assistive technologies ---
+
+void TQelCalendar::announceSelection()
+{
+    const GridCell before = m_announcedCell;
+    const bool dateChanged = m_announcedDate != m_selectedDate;
+    if (before == m_current && !dateChanged) return;
+    m_announcedCell = m_current;
+    m_announcedDate = m_selectedDate;
+    if (!QAccessible::isActive()) return; // no assistive technology listens
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    if (!table) return;
+    const auto index = [](GridCell c) { return c.row * GridColumns + c.col; };
+    QAccessible::State selected;
+    selected.selected = true;
+    if (before != m_current) {
+        for (const GridCell c : {before, m_current}) {
+            if (QAccessibleInterface* cell = table->child(index(c))) {
+                QAccessibleStateChangeEvent change(cell, selected);
+                QAccessible::updateAccessibility(&change);
+                // The AT-SPI bridge tells of a cell's selected state on this event.
+                QAccessibleEvent selection(cell, QAccessible::Selection);
+                QAccessible::updateAccessibility(&selection);
+            }
+        }
+        QAccessibleEvent within(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&within);
+    }
+    if (QAccessibleInterface* cell = table->child(index(m_current))) {
+        QAccessibleEvent named(cell, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
+    announceFocus();
+}
+
+void TQelCalendar::announceFocus()
+{
+    if (!hasFocus() || !QAccessible::isActive()) return;
+    const int child = m_current.row * GridColumns + m_current.col;
+    QAccessibleEvent descendant(this, QAccessible::ActiveDescendantChanged);
+    descendant.setChild(child);
+    QAccessible::updateAccessibility(&descendant);
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(child);
+    QAccessible::updateAccessibility(&focus);
 }
 
 void TQelCalendar::focusOutEvent(QFocusEvent* event)

@@ -120,6 +120,10 @@ private:
     void trySelect(GridCell cell);
     void stepTo(GridCell target);
     bool cellAt(const QPoint& pos, GridCell& cell) const;
+    // Tells assistive technologies of a new current cell or date: the selected state of the
+    // old and the new cell, and the focus on the new one while the calendar has the focus.
+    void announceSelection();
+    void announceFocus();
     // The captions' fonts of one paint: bit d of marks draws day d in the bold one.
     struct CellFonts {
         quint32 marks;
@@ -143,6 +147,8 @@ private:
     GridCell m_current{0, FirstDayRow};
     bool m_selecting = false; // left button pressed on a day row, not yet released
     int m_wheelAccumulator = 0;
+    GridCell m_announcedCell{0, FirstDayRow};
+    TDateTime m_announcedDate = 0;
 };
 
 } // namespace vistelle

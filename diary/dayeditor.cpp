@@ -56,9 +56,23 @@ void DayEditor::setTextColour(const QColor& colour)
     QPalette p = palette();
     p.setColor(QPalette::Text, colour);
     setPalette(p);
+    describe();
 }
 
-bool DayEditor::isGrey() const { return textColour() == QColor(0x80, 0x80, 0x80); }
+bool DayEditor::isGrey() const { return textColour() == UnsavedGrey; }
+
+void DayEditor::setHint(const QString& hint)
+{
+    m_hint = hint;
+    setToolTip(hint);
+    describe();
+}
+
+void DayEditor::describe()
+{
+    const QString description = isGrey() ? QStringLiteral("not stored yet. ") + m_hint : m_hint;
+    if (accessibleDescription() != description) setAccessibleDescription(description);
+}
 
 int DayEditor::toEditorPosition(int stored) const
 {

@@ -17,6 +17,9 @@ class DayEditor : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // The colour of text not stored yet: a grey that keeps 4.5:1 on the info-tip background.
+    static inline const QColor UnsavedGrey{0x73, 0x73, 0x73};
+
     explicit DayEditor(QWidget* parent = nullptr);
 
     QString text() const;               // CR LF line breaks
@@ -27,6 +30,9 @@ public:
     QColor textColour() const;
     void setTextColour(const QColor& colour);
     bool isGrey() const;
+    // The description assistive technologies read: the hint, and while the text is grey,
+    // that it is not stored yet.
+    void setHint(const QString& hint);
 
     // Selects length characters from start (positions in the CR LF form of the text).
     void selectRange(int start, int length);
@@ -55,9 +61,11 @@ protected:
 private:
     int toEditorPosition(int storedPosition) const;
     int toStoredPosition(int editorPosition) const;
+    void describe();
     bool m_loading = false;
     SpellChecker* m_checker = nullptr;
     SpellHighlighter* m_highlighter = nullptr;
+    QString m_hint;
 };
 
 } // namespace vistelle

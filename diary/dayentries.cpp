@@ -9,7 +9,6 @@ namespace vistelle {
 namespace {
 const QString Date = QStringLiteral("date");
 const QString Event = QStringLiteral("event");
-const QColor Grey(0x80, 0x80, 0x80);
 } // namespace
 
 DayEntries::DayEntries(TVolgaTable& table, DayEditor& editor) : m_table(table), m_editor(editor) {}
@@ -22,19 +21,25 @@ void DayEntries::getCurrentDate()
     m_loadedBytes.reset();
     if (!m_table.Locate(Date, Variant::fromDateTime(currentDate))) {
         entryMode = QStringLiteral("append");
-        m_editor.setFocus();
+        giveFocus();
         m_editor.clearText();
         return;
     }
     entryMode = QStringLiteral("update");
     m_loadedBytes = m_table.GetFieldValue(Event).toBytes();
-    m_editor.setFocus();
+    giveFocus();
     // The settings row's text is never loaded: on that date the editor keeps its text.
     if (currentDate != settingsDate) {
         m_editor.loadText(decodeStoredText(m_table.GetFieldValue(Event).toBytes()));
         m_loadedText = m_editor.text();
     }
     m_editor.caretToEnd();
+}
+
+void DayEntries::giveFocus()
+{
+    if (focusEditor) focusEditor();
+    else m_editor.setFocus();
 }
 
 void DayEntries::storeEvent()
@@ -83,7 +88,7 @@ void DayEntries::updateEvent()
 void DayEntries::TodayChange()
 {
     if (!available || m_table.ReadOnly()) return;
-    if (m_editor.modified()) m_editor.setTextColour(Grey);
+    if (m_editor.modified()) m_editor.setTextColour(DayEditor::UnsavedGrey);
 }
 
 QString DayEntries::info(TDateTime date)

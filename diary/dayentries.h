@@ -22,6 +22,8 @@ public:
     TDateTime settingsDate = 0;
     // Called after a store has appended, updated or deleted the row of the date.
     std::function<void(TDateTime date)> tableChanged;
+    // Gives the editor the focus when a load asks for it; unset, the editor takes it.
+    std::function<void()> focusEditor;
 
     TDateTime currentDate = 0;
     QString entryMode; // "append", "update", or empty before the first load
@@ -39,6 +41,7 @@ public:
     bool hasUnsavedText() const;
 
 private:
+    void giveFocus();
     // The editor still holds the entry exactly as loaded, so its stored bytes stand.
     bool unchangedSinceLoad() const;
     // A merge changed the date's row since the editor loaded it: the editor's text and

@@ -1,4 +1,5 @@
 #include "preview/pagegrid.h"
+#include "platform/accessiblegrid.h"
 
 #include <QPainter>
 
@@ -9,10 +10,38 @@ bool inside(int col, int row)
 {
     return col >= 0 && col < PageGrid::ColCount && row >= 0 && row < PageGrid::RowCount;
 }
+// The page's table to assistive technologies: its cells as the page shows them, the
+// weekday row as column headers.
+class PageGridAccessible : public AccessibleGrid {
+public:
+    explicit PageGridAccessible(PageGrid* grid) : AccessibleGrid(grid, PageGrid::ColCount, PageGrid::RowCount) {}
+
+    Cell describeCell(int column, int row) const override
+    {
+        Cell c;
+        c.name = static_cast<const PageGrid*>(widget())->cell(column, row);
+        c.role = row == 0 ? QAccessible::ColumnHeader : QAccessible::Cell;
+        c.rect = PageGrid::cellRect(column, row);
+        return c;
+    }
+    int headerRows() const override { return 1; }
+};
+
+QAccessibleInterface* pageGridFactory(const QString&, QObject* object)
+{
+    auto* grid = qobject_cast<PageGrid*>(object);
+    return grid ? new PageGridAccessible(grid) : nullptr;
+}
+
 } // namespace
 
 PageGrid::PageGrid(QWidget* parent) : QWidget(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(pageGridFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

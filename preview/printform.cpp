@@ -4,12 +4,15 @@
 #include "pictures/pictureview.h"
 #include "platform/guard.h"
 #include "platform/printing.h"
+#include "platform/accessiblerole.h"
 #include "platform/screenfit.h"
+#include "platform/systemcolours.h"
 #include "preview/pagegrid.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -152,9 +155,11 @@ TPrintForm::TPrintForm(PreviewHost& host, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_host(host)
 {
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral("Vistelle Calendar Page Preview"));
-    QPalette page = palette();
+    // The page's colours are its own, whatever the desktop's palette.
+    QPalette page = designedPalette();
     page.setColor(QPalette::Window, Qt::white);
     setPalette(page);
     setAutoFillBackground(true);
@@ -189,6 +194,7 @@ void TPrintForm::buildBands()
     monthImage->setBackgroundColor(Qt::white);
     monthImage->setCursor(Qt::PointingHandCursor);
     monthImage->setToolTip(QStringLiteral("Click on picture to print page"));
+    monthImage->setAccessibleName(QStringLiteral("Picture of the month"));
     monthImage->installEventFilter(this);
 
     Panel3 = spacer(m_page, QStringLiteral("Panel3"));
@@ -201,6 +207,7 @@ void TPrintForm::buildTable()
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setFont(pageFont(16));
     Grid->setGeometry(GridPlace);
+    Grid->setAccessibleName(QStringLiteral("Calendar page table"));
 }
 
 void TPrintForm::buildFooter()
@@ -211,6 +218,7 @@ void TPrintForm::buildFooter()
     Logo->setBackgroundColor(Qt::white);
     Logo->setGeometry(LogoPlace);
     Logo->setPicture(pageLogo());
+    Logo->setAccessibleName(QStringLiteral("Vistelle logo"));
 
     vistelleLabel = pageLabel(m_page, QStringLiteral("vistelleLabel"), 11, Qt::AlignLeft | Qt::AlignTop);
     fitNoticeWidth();
@@ -296,6 +304,7 @@ void TPrintForm::FormActivate()
     const QString year = m_host.yearCaption();
     monthImage->setPicture(m_host.pictureOnDisplay());
     monthLabel->setText(m_host.monthCaption() + u' ' + year);
+    monthImage->setAccessibleName(QStringLiteral("Picture of ") + m_host.monthCaption());
     title->setText(QStringLiteral("The Korvo Group ") + year + QStringLiteral(" Calendar"));
     vistelleLabel->setText(u' ' + ProductNotice + u' ' + year + u' ');
     for (int col = 0; col < PageGrid::ColCount; ++col)
@@ -311,6 +320,19 @@ void TPrintForm::monthImageClick()
     // The page as it is on screen, rendered afresh at its design size also when the
     // screen shows it scaled down.
     printService().printPage(pageImage());
+}
+
+void TPrintForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+    } else if (event->key() == Qt::Key_P && event->modifiers() == Qt::ControlModifier) {
+        guard([this] { monthImageClick(); });
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void TPrintForm::changeEvent(QEvent* event)

@@ -50,6 +50,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape closes the window; Ctrl+P prints as a click on the picture does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool fitToScreen();

@@ -3,13 +3,16 @@
 #include "core/switches.h"
 #include "pictures/pictureview.h"
 #include "platform/guard.h"
+#include "platform/accessiblerole.h"
 #include "platform/random.h"
+#include "platform/systemcolours.h"
 #include "slideshow/slidedraw.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -19,6 +22,7 @@ namespace vistelle {
 
 TWallpaper::TWallpaper(SlideshowHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Wallpaper"));
     buildWindow();
     buildMenu();
@@ -47,7 +51,7 @@ void TWallpaper::buildWindow()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Wallpaper"));
     setCursor(Qt::PointingHandCursor);
-    QPalette pal = palette();
+    QPalette pal = designedPalette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     setAutoFillBackground(true);
@@ -57,6 +61,7 @@ void TWallpaper::buildWindow()
     wpImage->setBackgroundColor(Qt::black);
     wpImage->setFitMode(FitMode::Proportional);
     wpImage->setToolTip(hintText());
+    wpImage->setAccessibleName(QStringLiteral("Slideshow picture"));
     wpImage->setContextMenuPolicy(Qt::CustomContextMenu);
     wpImage->installEventFilter(this);
     connect(wpImage, &QWidget::customContextMenuRequested, this,
@@ -233,6 +238,21 @@ bool TWallpaper::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return false;
+}
+
+void TWallpaper::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu
+        || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        runHandler([this] { wpImageClick(); });
+    } else if (menuKey) {
+        ConfigMenu->popup(wpImage->mapToGlobal(wpImage->rect().center()));
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 // --- menu handlers ---

@@ -80,6 +80,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape leaves as a left click does; Shift+F10 or the Menu key opens the settings menu.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildWindow();

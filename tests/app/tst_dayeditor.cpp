@@ -30,7 +30,7 @@ private slots:
         auto form = fx->start();
         QCOMPARE(form->Calendar->SelectedDate(), march4);
         MainFormFixture::type(*form, "abc");
-        QCOMPARE(colourOf(*form), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(colourOf(*form), DayEditor::UnsavedGrey);
         MainFormFixture::clickDay(*form, 10);
         QCOMPARE(form->Calendar->SelectedDate(), march10);
         QCOMPARE(form->Today->text(), QString());

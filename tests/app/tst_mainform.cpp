@@ -59,18 +59,18 @@ private slots:
         {
             auto form = start();
             form->resize(QSize(780, 500) - (form->frameGeometry().size() - form->size()));
-            form->move(40, 30);
+            form->move(10, 30);
             form->MainPanel->setBarPosition(0, 350);
             form->MainPanel->setBarPosition(1, 250);
             QVERIFY(form->close());
         }
-        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z40j350k250"));
+        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z10j350k250"));
         auto form = start();
-        QCOMPARE(form->frameGeometry(), QRect(40, 30, 780, 500));
+        QCOMPARE(form->frameGeometry(), QRect(10, 30, 780, 500));
         QCOMPARE(form->MainPanel->barPosition(0), 350);
         QCOMPARE(form->MainPanel->barPosition(1), 250);
         QVERIFY(form->close());
-        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z40j350k250"));
+        QCOMPARE(settingsRecord(), QStringLiteral("500x780y30z10j350k250"));
     }
 
     void recordsAreAppliedWithinTheLimits_data()
@@ -84,6 +84,7 @@ private slots:
         // The test screen is 800 x 800.
         QTest::newRow("bounds larger than the screen") << "900x1200y50z40j407k203" << QRect(0, 0, 800, 800) << 407 << 203;
         QTest::newRow("wider than the screen") << "500x1000y50z40j407k203" << QRect(0, 50, 800, 500) << 407 << 203;
+        QTest::newRow("partly off the screen") << "415x736y700z300j407k203" << QRect(64, 385, 736, 415) << 407 << 203;
         QTest::newRow("bars beyond their limits") << "415x736y0z0j10k1000" << QRect(0, 0, 736, 415) << 300 << -29;
     }
     void recordsAreAppliedWithinTheLimits()
@@ -110,10 +111,10 @@ private slots:
 
     void recordWithoutKAppliesBoundsAndReportsTheEmptyPiece()
     {
-        writeDiaryWithRecord("500x800y20z30j407");
+        writeDiaryWithRecord("500x760y20z30j407");
         auto form = start();
         QCOMPARE(fx->boxes.log, QStringList("error: '' is not a valid integer value."));
-        QCOMPARE(form->frameGeometry(), QRect(30, 20, 800, 500));
+        QCOMPARE(form->frameGeometry(), QRect(30, 20, 760, 500));
         QCOMPARE(form->monthLabel->toolTip(), QString()); // later start-up steps did not run
         QVERIFY(form->close());
         QVERIFY(settingsRecord().endsWith("j407k203")); // a fresh record replaces the bad one

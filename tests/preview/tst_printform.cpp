@@ -11,6 +11,7 @@
 #include "preview/pagegrid.h"
 #include "preview/printform.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QScreen>
 #include <QWindow>
@@ -423,6 +424,36 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         QCOMPARE(form->monthLabel->text(), "March 2009");
         delete form;
+    }
+
+    void escapeClosesAndCtrlPPrints()
+    {
+        TPrintForm form(host);
+        form.showPreview();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(printer.pages.size(), 1);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(host.hidden, 1);
+    }
+
+    void tableShowsItsCellsToAssistiveTechnologies()
+    {
+        TPrintForm form(host);
+        form.FormActivate();
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form.Grid);
+        QVERIFY(table && table->tableInterface());
+        QCOMPARE(table->role(), QAccessible::Table);
+        QCOMPARE(table->tableInterface()->rowCount(), 7);
+        QAccessibleInterface* header = table->tableInterface()->cellAt(0, 0);
+        QCOMPARE(header->role(), QAccessible::ColumnHeader);
+        QCOMPARE(header->text(QAccessible::Name), "Mon");
+        QCOMPARE(table->tableInterface()->cellAt(1, 6)->text(QAccessible::Name), "1"); // row 1, column 6
+        QCOMPARE(table->tableInterface()->cellAt(6, 0)->text(QAccessible::Name), "30");
+        QCOMPARE(table->tableInterface()->cellAt(6, 2)->text(QAccessible::Name), QString());
+        QCOMPARE(table->indexOfChild(table->tableInterface()->cellAt(6, 0)), 42);
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.monthImage)->text(QAccessible::Name), "Picture of March");
     }
 };
 

@@ -425,6 +425,27 @@ private slots:
         QCOMPARE(random.seeds, 2); // returning to the window is an activation like any other
         QVERIFY(window->AddSet2->isChecked());
     }
+
+    void escapeLeavesAndTheMenuKeysOpenTheSettings_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+    void escapeLeavesAndTheMenuKeysOpenTheSettings()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        showAndWait();
+        QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(window->ConfigMenu->isVisible());
+        window->ConfigMenu->close();
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QVERIFY(!window->SlidesTimer->isActive());
+        QCOMPARE(host.hiddenCount, 1);
+    }
 };
 
 QTEST_MAIN(TestWallpaper)
