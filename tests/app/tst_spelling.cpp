@@ -17,7 +17,7 @@ using namespace vistelle::testing;
 
 namespace {
 
-const QColor Grey(0x80, 0x80, 0x80);
+const QColor Grey = DayEditor::UnsavedGrey;
 const QString Entry = QStringLiteral("Walked along the rivr today");
 
 // The marked ranges of the editor's first paragraph, as (start, length).
