@@ -1,8 +1,16 @@
 #include "core/savefile.h"
+#include "core/inplacesave.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +26,137 @@ FileStamp stampOf(const struct stat& st)
     s.size = qint64(st.st_size);
     s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return s;
+}
+
+// Closes the descriptor when it goes; unlinks the temporary name unless kept.
+struct TemporaryFile {
+    int fd = -1;
+    QByteArray name; // empty while unnamed
+    bool keep = false;
+    ~TemporaryFile()
+    {
+        if (fd >= 0) ::close(fd);
+        if (!name.isEmpty() && !keep) ::unlink(name.constData());
+    }
+};
+
+QByteArray randomSuffix()
+{
+    static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray s(6, Qt::Uninitialized);
+    for (char& c : s) c = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+    return s;
+}
+
+bool folderRefused(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// A new file in the folder: unnamed where the file system allows (a crash leaves nothing
+// behind), named fileName.XXXXXX otherwise. False with errno set.
+bool createTemporary(const QByteArray& fileName, const QByteArray& folder, mode_t mode, TemporaryFile& tmp)
+{
+    tmp.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (tmp.fd >= 0) return true;
+    if (folderRefused(errno)) return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = fileName + '.' + randomSuffix();
+        tmp.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (tmp.fd >= 0) {
+            tmp.name = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// Gives an unnamed temporary file its name fileName.XXXXXX, once it is complete.
+bool nameTemporary(const QByteArray& fileName, TemporaryFile& tmp)
+{
+    if (!tmp.name.isEmpty()) return true;
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(tmp.fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = fileName + '.' + randomSuffix();
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            tmp.name = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// A file system that cannot swap or refuse to replace in one step says so with one of these.
+bool unsupported(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+enum class Replaced { Yes, ChangedOnDisk, Failed };
+
+// Puts the temporary file in the old one's place. With expected, the old file must be that
+// one: swapped where the file system can (the file swapped out is then checked and kept
+// under the temporary name when it is another), checked right before the rename where not.
+Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp* expected, QString& displaced)
+{
+    const char* from = tmp.name.constData();
+    const char* to = fileName.constData();
+    if (expected && expected->exists()) {
+        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
+            if (FileStamp::of(QFile::decodeName(tmp.name)) != *expected) {
+                tmp.keep = true;
+                displaced = QFile::decodeName(tmp.name);
+            }
+            return Replaced::Yes;
+        }
+        if (errno == ENOENT) return Replaced::ChangedOnDisk; // the old file is gone
+        if (!unsupported(errno)) return Replaced::Failed;
+        if (FileStamp::of(QFile::decodeName(fileName)) != *expected) return Replaced::ChangedOnDisk;
+    } else if (expected) {
+        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+            tmp.name.clear();
+            return Replaced::Yes;
+        }
+        if (errno == EEXIST) return Replaced::ChangedOnDisk;
+        if (!unsupported(errno)) return Replaced::Failed;
+        if (FileStamp::of(QFile::decodeName(fileName)).exists()) return Replaced::ChangedOnDisk;
+    }
+    if (::rename(from, to) != 0) return Replaced::Failed;
+    tmp.name.clear();
+    return Replaced::Yes;
+}
+
+SaveResult saveAtomically(const QString& fileName, const QByteArray& bytes, const FileStamp* expected,
+                          const std::function<bool()>& stillCurrent, bool& folderWritable)
+{
+    SaveResult result;
+    folderWritable = true;
+    const QByteArray name = QFile::encodeName(fileName);
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    struct stat old{};
+    const bool exists = ::stat(name.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return result; // never swapped with a folder or a device
+    TemporaryFile tmp;
+    if (!createTemporary(name, folder, exists ? (old.st_mode & 07777) : 0666, tmp)) {
+        folderWritable = !folderRefused(errno);
+        return result;
+    }
+    // The old file's permissions go to the new one (the creation mask may have cut them).
+    if (exists) ::fchmod(tmp.fd, old.st_mode & 07777);
+    if (!writeAll(tmp.fd, bytes) || ::fdatasync(tmp.fd) != 0) return result;
+    if (!nameTemporary(name, tmp)) return result;
+    // Taken from the open file, so that another program replacing the file right after
+    // the rename cannot pass for this write. Linking and renaming keep inode and time.
+    const FileStamp mine = FileStamp::ofDescriptor(tmp.fd);
+    if (stillCurrent && !stillCurrent()) {
+        result.changedOnDisk = true;
+        return result;
+    }
+    switch (replace(tmp, name, expected, result.displaced)) {
+    case Replaced::ChangedOnDisk: result.changedOnDisk = true; return result;
+    case Replaced::Failed: return result;
+    case Replaced::Yes: break;
+    }
+    result.stamp = mine;
+    // The rename itself reaches the disk only with its folder.
+    result.saved = syncFolder(folder);
+    return result;
 }
 
 } // namespace
@@ -36,33 +175,62 @@ FileStamp FileStamp::ofDescriptor(int fd)
     return stampOf(st);
 }
 
+bool writeAll(int fd, const QByteArray& bytes, qint64 offset)
+{
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = offset < 0 ? ::write(fd, p, size_t(std::min<qint64>(left, 1 << 30)))
+                                     : ::pwrite(fd, p, size_t(std::min<qint64>(left, 1 << 30)), off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        left -= n;
+        if (offset >= 0) offset += n;
+    }
+    return true;
+}
+
+bool syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL; // a file system that cannot sync folders
+    ::close(fd);
+    return synced;
+}
+
+SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected)
+{
+    bool folderWritable = true;
+    SaveResult result = saveAtomically(fileName, bytes, expected, {}, folderWritable);
+    if (folderWritable) return result;
+    return saveInPlace(fileName, bytes, expected);
+}
+
 bool writeFileWhole(const QString& fileName, const QByteArray& bytes, FileStamp* written,
                     const std::function<bool()>& stillCurrent)
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true); // used only where no temporary file can be made
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        file.commit();
-        return false;
+    bool folderWritable = true;
+    SaveResult result = saveAtomically(fileName, bytes, nullptr, stillCurrent, folderWritable);
+    if (!folderWritable) result = saveInPlace(fileName, bytes, nullptr);
+    if (written && result.saved) *written = result.stamp;
+    return result.saved;
+}
+
+QStringList leftoverSaves(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QRegularExpression temporary(QLatin1Char('^') + QRegularExpression::escape(info.fileName())
+                                       + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+    QDir folder = info.absoluteDir();
+    QStringList found;
+    for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden, QDir::Time | QDir::Reversed)) {
+        if (temporary.match(f.fileName()).hasMatch()) found << f.absoluteFilePath();
     }
-    // Taken from the open file, so that another program replacing the file right after
-    // the rename cannot pass for this write. Linking and renaming keep inode and time.
-    const FileStamp mine = FileStamp::ofDescriptor(file.handle());
-    if (written) *written = mine;
-    // A file rewritten in place is already replaced: there is nothing left to ask.
-    const FileStamp target = FileStamp::of(fileName);
-    const bool inPlace = mine.device == target.device && mine.inode == target.inode;
-    if (stillCurrent && !inPlace) {
-        ::fsync(file.handle()); // the commit's own sync is then quick: little time passes after the question
-        if (!stillCurrent()) {
-            file.cancelWriting();
-            file.commit();
-            return false;
-        }
-    }
-    return file.commit();
+    const QString copy = inPlaceCopyName(fileName);
+    if (QFileInfo(copy).isFile()) found << copy;
+    return found;
 }
 
 } // namespace vistelle

@@ -1,5 +1,6 @@
 #include "diary/diarykeeper.h"
 #include "core/error.h"
+#include "core/wholefile.h"
 #include "diary/engine/volgatable.h"
 
 #include <QCryptographicHash>
@@ -65,9 +66,10 @@ void DiaryKeeper::adopt()
 {
     m_baseImage = m_table.cursor() ? m_table.cursor()->source : QByteArray();
     m_savedSinceRead.clear();
-    m_knownStamp = FileStamp::of(m_fileName);
+    m_knownStamp = m_table.fileStamp();
     m_knownHash.clear();
     m_dirty.clear();
+    m_mustWrite = false;
 }
 
 void DiaryKeeper::tableChanged(TDateTime date)
@@ -87,10 +89,16 @@ void DiaryKeeper::startSave()
 {
     if (m_writer) return; // its end starts the next save
     if (canSave && !canSave()) {
-        if (!m_dirty.empty()) saveSoon();
+        if (hasUnsavedChanges()) saveSoon();
         return;
     }
-    if (!mergeChangesOnDisk() || m_dirty.empty()) return;
+    // While a search holds the table read-only, a save that has nothing to merge is still
+    // written; one that would change the table waits for the search's end.
+    if (m_table.ReadOnly() && m_table.Active() && (!m_displaced.empty() || FileStamp::of(m_fileName) != m_knownStamp)) {
+        if (hasUnsavedChanges()) saveSoon();
+        return;
+    }
+    if (!mergeChangesOnDisk() || !hasUnsavedChanges()) return;
     startWriter(prepareJob());
 }
 
@@ -107,6 +115,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
         m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
     }
     m_dirty.clear();
+    m_mustWrite = false;
     const TDateTime day = today();
     if (day != m_backupCheckedDay) {
         m_backupCheckedDay = day;
@@ -134,27 +143,77 @@ void DiaryKeeper::waitForWriter()
     finishWrite(*result);
 }
 
-void DiaryKeeper::finishWrite(Result& result)
+// Takes a save's result into the keeper's state, reporting nothing.
+void DiaryKeeper::settle(Result& result)
 {
     m_spareImage = std::move(result.image);
-    if (result.saved) {
+    if (result.saved || result.stamp.exists()) {
+        // A failed save that wrote the file (its folder could not be synced, or it was cut
+        // short in place) left a file of this run's own: it is saved over, never refused.
         rememberSaved(m_writingTexts);
         m_knownStamp = result.stamp;
         m_knownHash = result.hash;
-        m_saveFailureReported = false;
-    } else {
+    }
+    if (!result.saved) {
         for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+        m_mustWrite = true;
     }
     m_writingTexts.clear();
-    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+}
+
+void DiaryKeeper::finishWrite(Result& result)
+{
+    settle(result);
+    noteBackup(result);
+    if (result.saved) {
+        m_saveFailureReported = false;
+        if (result.displaced.isEmpty()) dropMergedLeftovers();
+        else {
+            m_displaced.push_back(result.displaced);
+            mergeDisplaced();
+        }
+    }
     if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
         // Reported once; later stores try again without a box until a save succeeds.
         m_saveFailureReported = true;
         if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
-    if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
-    if (result.saved) emit saved();
+    if (result.saved && hasUnsavedChanges()) saveSoon(); // stores made, or entries merged, while it was written
+    // A save that swapped out another program's write is done once the merge of it is saved.
+    if (result.saved && (result.displaced.isEmpty() || m_mergedLeftovers.empty())) emit saved();
+}
+
+// A day whose backup could not be made is tried again by its later saves; the failure is
+// reported once a day.
+void DiaryKeeper::noteBackup(const Result& result)
+{
+    if (!result.backupFailed) return;
+    m_backupCheckedDay = 0;
+    const TDateTime day = today();
+    if (m_backupReportedDay == day) return;
+    m_backupReportedDay = day;
+    if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+}
+
+// Merges the files saves swapped out (once the table can change: not during a search).
+void DiaryKeeper::mergeDisplaced()
+{
+    if (m_table.ReadOnly()) return;
+    while (!m_displaced.empty()) {
+        const QString name = m_displaced.front();
+        m_displaced.erase(m_displaced.begin());
+        // One that cannot be read is reported and left where it is.
+        if (mergeFile(name, {}, true, false)) m_mergedLeftovers.push_back(name);
+    }
+    if (!hasUnsavedChanges()) dropMergedLeftovers(); // the file already holds all of them
+}
+
+// Files merged into the table are dropped once a save put their entries in the file.
+void DiaryKeeper::dropMergedLeftovers()
+{
+    for (const QString& name : m_mergedLeftovers) QFile::remove(name);
+    m_mergedLeftovers.clear();
 }
 
 void DiaryKeeper::saveNow()
@@ -168,12 +227,16 @@ void DiaryKeeper::saveNow()
         Result result = runJob(prepareJob());
         if (result.saved) {
             finishWrite(result);
-            return;
+            m_timer.stop();
+            // Another program's write swapped out at the last instant is merged: save again.
+            if (result.displaced.isEmpty() || !hasUnsavedChanges()) return;
+            if (attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+            continue;
         }
-        for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
-        m_writingTexts.clear();
-        if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
-        if (!result.changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+        settle(result);
+        noteBackup(result);
+        const bool changedOnDisk = result.changedOnDisk;
+        if (!changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
 }
 
@@ -182,12 +245,13 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
 {
     Result result;
     backUp(job, result);
-    // The merge happened on the window thread: a file written since then is not replaced.
-    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp, [&] {
-        result.changedOnDisk = FileStamp::of(job.fileName) != job.onDisk;
-        return !result.changedOnDisk;
-    });
-    if (result.saved) result.hash = hashOf(job.image);
+    // The merge happened on the window thread: only the file it saw may be replaced.
+    const SaveResult saved = saveFile(job.fileName, job.image, &job.onDisk);
+    result.saved = saved.saved;
+    result.changedOnDisk = saved.changedOnDisk;
+    result.displaced = saved.displaced;
+    result.stamp = saved.stamp;
+    if (result.stamp.exists()) result.hash = hashOf(job.image);
     result.image = std::move(job.image);
     return result;
 }
@@ -199,20 +263,27 @@ void DiaryKeeper::backUp(const Job& job, Result& result)
     if (job.backupName.isEmpty() || QFileInfo(job.backupName).isFile() || !QFileInfo(job.fileName).isFile()) return;
     result.backupName = job.backupName;
     QFile current(job.fileName);
-    const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)
-        && writeFileWhole(job.backupName, current.readAll());
+    bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly);
+    if (copied) {
+        // A read cut short must not pass for the day's backup.
+        const qint64 size = current.size();
+        const QByteArray bytes = readWholeFile(current);
+        copied = current.error() == QFileDevice::NoError && bytes.size() == size
+            && writeFileWhole(job.backupName, bytes);
+    }
     result.backupFailed = !copied;
-    if (copied) pruneBackups(backupFolder());
+    if (copied) pruneBackups(backupFolder(), QFileInfo(job.backupName).fileName());
 }
 
-// Keeps the newest backups (their names sort by date) and removes the older ones.
-void DiaryKeeper::pruneBackups(const QString& folder)
+// Keeps the newest daily backups by the date in their names, and always the one just
+// written (a clock put back makes it older than others); other files are left alone.
+void DiaryKeeper::pruneBackups(const QString& folder, const QString& justWritten)
 {
     static const QRegularExpression name(QStringLiteral("^diary-\\d{4}-\\d{2}-\\d{2}\\.dat$"));
     QDir dir(folder);
     QStringList backups = dir.entryList({QStringLiteral("diary-*.dat")}, QDir::Files, QDir::Name);
-    backups.removeIf([](const QString& n) { return !name.match(n).hasMatch(); });
-    for (qsizetype i = 0; i + BackupsKept < backups.size(); ++i) dir.remove(backups[i]);
+    backups.removeIf([&](const QString& n) { return n == justWritten || !name.match(n).hasMatch(); });
+    for (qsizetype i = 0; i + BackupsKept - 1 < backups.size(); ++i) dir.remove(backups[i]);
 }
 
 void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
@@ -259,12 +330,19 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
 {
     if (!m_table.Active()) return true;
     waitForWriter();
+    mergeDisplaced();
     const FileStamp stamp = FileStamp::of(m_fileName);
     m_seenStamp = stamp;
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
     if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+    return mergeFile(m_fileName, stamp, false, throwOnUnreadable);
+}
 
+// Merges a copy of the diary into the table by date: diary.dat as another program left it,
+// or (displaced) the file a save swapped out, whose entries the file now lacks.
+bool DiaryKeeper::mergeFile(const QString& fileName, const FileStamp& stamp, bool displaced, bool throwOnUnreadable)
+{
     auto unreadable = [&](const QString& message) {
         const bool reported = m_unreadableReported;
         m_unreadableReported = true; // before the box: its end runs an activation
@@ -272,15 +350,17 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
         if (!reported && reportError) reportError(message);
         return false;
     };
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), m_fileName));
-    const QByteArray bytes = file.readAll();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
+    const QByteArray bytes = readWholeFile(file);
+    if (file.error() != QFileDevice::NoError) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     file.close();
     const QByteArray hash = hashOf(bytes);
-    if (hash == knownHash()) {
+    if (!displaced && hash == knownHash()) {
         m_knownStamp = stamp; // touched or copied, not changed
         return true;
     }
+    if (m_table.ReadOnly()) return false; // merged once the table can change again
     TVolgaTable disk;
     disk.setLoadMode(lmStream);
     disk.setLoadStream(bytes);
@@ -316,11 +396,16 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     }
     m_baseImage = bytes;
     m_savedSinceRead.clear();
-    m_knownStamp = stamp;
-    m_knownHash = hash;
+    if (displaced) {
+        // diary.dat is this run's last save, which lacks what the merge brought in.
+        if (!changes.empty()) m_mustWrite = true;
+    } else {
+        m_knownStamp = stamp;
+        m_knownHash = hash;
+    }
     m_unreadableReported = false;
     if (!changes.empty() && afterMerge) afterMerge();
-    if (!m_dirty.empty()) saveSoon();
+    if (hasUnsavedChanges()) saveSoon();
     return true;
 }
 

@@ -47,12 +47,15 @@ public:
     std::function<void(const QString& message)> reportError;
 
     // The table was just read from the file or created: the file holds what the table holds.
+    // The file known is the one the table read or wrote (its stamp taken from the open
+    // file), so that a write by another program since then is merged, not overwritten.
     void adopt();
     // A store changed the row of date: a save follows soon.
     void tableChanged(TDateTime date);
     // Merges diary.dat when another program changed it since this run last read or wrote
     // it. Returns false when the file on disk cannot be read; its error is reported once
-    // (or thrown, with throwOnUnreadable) and the table keeps its entries.
+    // (or thrown, with throwOnUnreadable) and the table keeps its entries. While the table
+    // is read-only (a search runs) a changed file waits: it returns false, reporting nothing.
     bool mergeChangesOnDisk(bool throwOnUnreadable = false);
     // What the timer does: merges changes on disk, then hands the table's image to the
     // writer thread (unless a save is in progress: its end starts the next one).
@@ -63,7 +66,7 @@ public:
     // disk and writes the table as it stands. Throws the error the user is to see.
     void saveNow();
 
-    bool hasUnsavedChanges() const { return !m_dirty.empty(); }
+    bool hasUnsavedChanges() const { return !m_dirty.empty() || m_mustWrite || !m_displaced.empty(); }
     bool writing() const { return bool(m_writer); }
     void setSaveDelay(int ms) { m_timer.setInterval(ms); }
 
@@ -83,7 +86,8 @@ private:
         bool changedOnDisk = false; // another program wrote the file meanwhile: merge, then save again
         bool backupFailed = false;
         QString backupName;
-        FileStamp stamp;
+        QString displaced; // saved over another program's last-instant write, kept under this name
+        FileStamp stamp;   // saved: as written; failed: as the failed save left it, when it touched it
         QByteArray hash;
         QByteArray image; // the job's image, its buffer to reuse
     };
@@ -91,10 +95,15 @@ private:
     void saveSoon();
     Job prepareJob();
     void startWriter(Job job);
+    void settle(Result& result);
     void finishWrite(Result& result);
+    void noteBackup(const Result& result);
+    bool mergeFile(const QString& fileName, const FileStamp& stamp, bool displaced, bool throwOnUnreadable);
+    void mergeDisplaced();
+    void dropMergedLeftovers();
     static Result runJob(Job job);
     static void backUp(const Job& job, Result& result);
-    static void pruneBackups(const QString& folder);
+    static void pruneBackups(const QString& folder, const QString& justWritten);
 
     DatedEntries mergeBase(const DatedEntries& read, const DatedEntries& theirs) const;
     QByteArray knownHash();
@@ -118,7 +127,11 @@ private:
     std::unique_ptr<std::thread> m_writer;
     std::unique_ptr<Result> m_writerResult;
     QByteArray m_spareImage;
-    TDateTime m_backupCheckedDay = 0;
+    TDateTime m_backupCheckedDay = 0;   // the day whose backup is made (or was there)
+    TDateTime m_backupReportedDay = 0;  // the day whose failing backup was reported
+    bool m_mustWrite = false;           // the file lacks what a merge brought in, though no date is dirty
+    std::vector<QString> m_displaced;       // swapped out by a save, still to be merged
+    std::vector<QString> m_mergedLeftovers; // merged into the table: removed once a save holds them
     bool m_saveFailureReported = false;
     bool m_unreadableReported = false;
 };

@@ -112,7 +112,15 @@ const QFile::Permissions AllEnter = AllRead | QFile::ExeOwner | QFile::ExeGroup 
 class TestSaveFile : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_data; // the user's data folder, where in-place saves keep their copy
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(QFile::setPermissions(m_data.path(), AllEnter | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    }
+
     void savesInPlaceInAFolderThatCannotBeWritten()
     {
         QTemporaryDir dir;
