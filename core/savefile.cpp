@@ -91,19 +91,24 @@ bool unsupported(int error) { return error == EINVAL || error == ENOSYS || error
 enum class Replaced { Yes, ChangedOnDisk, Failed };
 
 // Puts the temporary file in the old one's place. With expected, the old file must be that
-// one: swapped where the file system can (the file swapped out is then checked and kept
-// under the temporary name when it is another), checked right before the rename where not.
-Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp* expected, QString& displaced)
+// one: swapped where the file system can, and the file swapped out checked; another
+// program's write swapped out is swapped back at once, and the save gives way (a write
+// that came in between the two swaps is kept under the temporary name, to be merged).
+// Where the file system cannot swap, the file is checked right before the rename.
+Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp* expected, const FileStamp& mine,
+                 QString& displaced)
 {
     const char* from = tmp.name.constData();
     const char* to = fileName.constData();
     if (expected && expected->exists()) {
         if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
-            if (FileStamp::of(QFile::decodeName(tmp.name)) != *expected) {
-                tmp.keep = true;
-                displaced = QFile::decodeName(tmp.name);
-            }
-            return Replaced::Yes;
+            const QString swappedOut = QFile::decodeName(tmp.name);
+            if (FileStamp::of(swappedOut) == *expected) return Replaced::Yes;
+            const bool swappedBack = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0;
+            if (swappedBack && FileStamp::of(swappedOut) == mine) return Replaced::ChangedOnDisk;
+            tmp.keep = true; // another program's write
+            displaced = swappedOut;
+            return swappedBack ? Replaced::ChangedOnDisk : Replaced::Yes;
         }
         if (errno == ENOENT) return Replaced::ChangedOnDisk; // the old file is gone
         if (!unsupported(errno)) return Replaced::Failed;
@@ -148,7 +153,7 @@ SaveResult saveAtomically(const QString& fileName, const QByteArray& bytes, cons
         result.changedOnDisk = true;
         return result;
     }
-    switch (replace(tmp, name, expected, result.displaced)) {
+    switch (replace(tmp, name, expected, mine, result.displaced)) {
     case Replaced::ChangedOnDisk: result.changedOnDisk = true; return result;
     case Replaced::Failed: return result;
     case Replaced::Yes: break;

@@ -29,10 +29,10 @@ struct FileStamp {
 
 struct SaveResult {
     bool saved = false;
-    // The file at the name was not the one expected: nothing was replaced.
+    // The file at the name was not the one expected: it was left in place.
     bool changedOnDisk = false;
-    // Saved, but the file it took the place of was not the one expected (another program
-    // wrote it at the last instant): that file is kept under this name, to be merged.
+    // Another program's write that the save swapped out at the last instant and could not
+    // put back (another write came in between): kept under this name, to be merged.
     QString displaced;
     // Saved: the file as written. Not saved: the file as the failed save left it when the
     // save touched it (written but its folder not synced, or rewritten in place part-way),
@@ -43,7 +43,7 @@ struct SaveResult {
 // Saves bytes as fileName. With expected, only that version of the file may be replaced
 // (one that does not exist: no file may be there); where the file system can swap two
 // files in one step the check is made on the file swapped out, so that no other write can
-// slip in between.
+// slip in between unseen: one that did is swapped back, or else kept as displaced.
 SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected = nullptr);
 
 // Returns false when the file could not be written; the old file is then as it was.

@@ -165,13 +165,11 @@ void DiaryKeeper::finishWrite(Result& result)
 {
     settle(result);
     noteBackup(result);
+    if (!result.displaced.isEmpty()) m_displaced.push_back(result.displaced);
     if (result.saved) {
         m_saveFailureReported = false;
         if (result.displaced.isEmpty()) dropMergedLeftovers();
-        else {
-            m_displaced.push_back(result.displaced);
-            mergeDisplaced();
-        }
+        else mergeDisplaced();
     }
     if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
@@ -235,6 +233,7 @@ void DiaryKeeper::saveNow()
         }
         settle(result);
         noteBackup(result);
+        if (!result.displaced.isEmpty()) m_displaced.push_back(result.displaced);
         const bool changedOnDisk = result.changedOnDisk;
         if (!changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
