@@ -90,13 +90,24 @@ bool unsupported(int error) { return error == EINVAL || error == ENOSYS || error
 
 enum class Replaced { Yes, ChangedOnDisk, Failed };
 
+// A second name for a file, fileName.XXXXXX, kept for merging; empty when none could be made.
+QString keepCopy(const QByteArray& fileName, const QByteArray& existing)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = fileName + '.' + randomSuffix();
+        if (::link(existing.constData(), name.constData()) == 0) return QFile::decodeName(name);
+        if (errno != EEXIST) return {};
+    }
+    return {};
+}
+
 // Puts the temporary file in the old one's place. With expected, the old file must be that
 // one: swapped where the file system can, and the file swapped out checked; another
-// program's write swapped out is swapped back at once, and the save gives way (a write
-// that came in between the two swaps is kept under the temporary name, to be merged).
-// Where the file system cannot swap, the file is checked right before the rename.
+// program's write swapped out is kept under a name of its own and swapped back at once,
+// and the save gives way. Where the file system cannot swap, the file is checked right
+// before the rename.
 Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp* expected, const FileStamp& mine,
-                 QString& displaced)
+                 QStringList& displaced)
 {
     const char* from = tmp.name.constData();
     const char* to = fileName.constData();
@@ -104,10 +115,15 @@ Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp
         if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
             const QString swappedOut = QFile::decodeName(tmp.name);
             if (FileStamp::of(swappedOut) == *expected) return Replaced::Yes;
+            const QString kept = keepCopy(fileName, tmp.name);
+            if (!kept.isEmpty()) displaced << kept;
             const bool swappedBack = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0;
             if (swappedBack && FileStamp::of(swappedOut) == mine) return Replaced::ChangedOnDisk;
-            tmp.keep = true; // another program's write
-            displaced = swappedOut;
+            // Yet another write came in between, or the swap back failed: what the temporary
+            // name holds now is another program's write too, or this one's in place.
+            tmp.keep = true;
+            if (kept.isEmpty() || FileStamp::of(swappedOut) != FileStamp::of(kept)) displaced << swappedOut;
+            else ::unlink(from);
             return swappedBack ? Replaced::ChangedOnDisk : Replaced::Yes;
         }
         if (errno == ENOENT) return Replaced::ChangedOnDisk; // the old file is gone
@@ -177,7 +193,13 @@ FileStamp FileStamp::ofDescriptor(int fd)
 {
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0) return {};
-    return stampOf(st);
+    FileStamp s = stampOf(st);
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy >= 0) s.held = std::shared_ptr<const int>(new int(copy), [](const int* p) {
+        ::close(*p);
+        delete p;
+    });
+    return s;
 }
 
 bool writeAll(int fd, const QByteArray& bytes, qint64 offset)

@@ -10,19 +10,26 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace vistelle {
 
 // What tells one version of a file from another without reading it: a file replaced by
-// another program has another inode, one rewritten in place another time or size.
+// another program has another inode, one rewritten in place another time or size. A stamp
+// taken from an open file keeps the file open while it lives, so that its inode number
+// cannot pass to a new file (file systems reuse them at once, and times are coarse).
 struct FileStamp {
     qint64 device = -1;
     qint64 inode = -1;
     qint64 size = -1;
     qint64 modifiedNs = -1;
+    std::shared_ptr<const int> held; // the open file, when taken from one
 
     bool exists() const { return inode >= 0; }
-    bool operator==(const FileStamp&) const = default;
+    bool operator==(const FileStamp& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
+    }
     static FileStamp of(const QString& fileName); // not existing: !exists()
     static FileStamp ofDescriptor(int fd);
 };
@@ -31,9 +38,10 @@ struct SaveResult {
     bool saved = false;
     // The file at the name was not the one expected: it was left in place.
     bool changedOnDisk = false;
-    // Another program's write that the save swapped out at the last instant and could not
-    // put back (another write came in between): kept under this name, to be merged.
-    QString displaced;
+    // Other programs' writes that the save swapped out at the last instant: each is put
+    // back at once, and a copy of it kept under these names, to be merged (a program that
+    // read the file in that instant may not have seen it).
+    QStringList displaced;
     // Saved: the file as written. Not saved: the file as the failed save left it when the
     // save touched it (written but its folder not synced, or rewritten in place part-way),
     // otherwise !exists().
@@ -43,7 +51,7 @@ struct SaveResult {
 // Saves bytes as fileName. With expected, only that version of the file may be replaced
 // (one that does not exist: no file may be there); where the file system can swap two
 // files in one step the check is made on the file swapped out, so that no other write can
-// slip in between unseen: one that did is swapped back, or else kept as displaced.
+// slip in between unseen: one that did is swapped back, and kept as displaced.
 SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected = nullptr);
 
 // Returns false when the file could not be written; the old file is then as it was.

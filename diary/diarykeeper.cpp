@@ -165,7 +165,7 @@ void DiaryKeeper::finishWrite(Result& result)
 {
     settle(result);
     noteBackup(result);
-    if (!result.displaced.isEmpty()) m_displaced.push_back(result.displaced);
+    for (const QString& name : result.displaced) m_displaced.push_back(name);
     if (result.saved) {
         m_saveFailureReported = false;
         if (result.displaced.isEmpty()) dropMergedLeftovers();
@@ -202,7 +202,7 @@ void DiaryKeeper::mergeDisplaced()
         const QString name = m_displaced.front();
         m_displaced.erase(m_displaced.begin());
         // One that cannot be read is reported and left where it is.
-        if (mergeFile(name, {}, true, false)) m_mergedLeftovers.push_back(name);
+        if (mergeFile(name, true, false)) m_mergedLeftovers.push_back(name);
     }
     if (!hasUnsavedChanges()) dropMergedLeftovers(); // the file already holds all of them
 }
@@ -233,7 +233,7 @@ void DiaryKeeper::saveNow()
         }
         settle(result);
         noteBackup(result);
-        if (!result.displaced.isEmpty()) m_displaced.push_back(result.displaced);
+        for (const QString& name : result.displaced) m_displaced.push_back(name);
         const bool changedOnDisk = result.changedOnDisk;
         if (!changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
@@ -334,13 +334,16 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     m_seenStamp = stamp;
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
+    if (stamp == m_knownStamp) m_seenStamp = m_knownStamp;
     if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
-    return mergeFile(m_fileName, stamp, false, throwOnUnreadable);
+    return mergeFile(m_fileName, false, throwOnUnreadable);
 }
 
 // Merges a copy of the diary into the table by date: diary.dat as another program left it,
-// or (displaced) the file a save swapped out, whose entries the file now lacks.
-bool DiaryKeeper::mergeFile(const QString& fileName, const FileStamp& stamp, bool displaced, bool throwOnUnreadable)
+// or (displaced) another program's write that a save swapped out and kept aside. Such a
+// copy may predate entries the file holds: a date it lacks is not taken as deleted, and
+// what this run knows of the file on disk stays as it was.
+bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwOnUnreadable)
 {
     auto unreadable = [&](const QString& message) {
         const bool reported = m_unreadableReported;
@@ -351,12 +354,15 @@ bool DiaryKeeper::mergeFile(const QString& fileName, const FileStamp& stamp, boo
     };
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
+    // The stamp of the very file read: a write after the read is another version.
+    const FileStamp read = displaced ? FileStamp() : FileStamp::ofDescriptor(file.handle());
     const QByteArray bytes = readWholeFile(file);
     if (file.error() != QFileDevice::NoError) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     file.close();
     const QByteArray hash = hashOf(bytes);
     if (!displaced && hash == knownHash()) {
-        m_knownStamp = stamp; // touched or copied, not changed
+        m_knownStamp = read; // touched or copied, not changed
+        m_seenStamp = read;
         return true;
     }
     if (m_table.ReadOnly()) return false; // merged once the table can change again
@@ -376,33 +382,35 @@ bool DiaryKeeper::mergeFile(const QString& fileName, const FileStamp& stamp, boo
 
     if (beforeMerge) beforeMerge();
     DatedEntries ours = readEntries(m_table, m_settingsDate);
-    const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    if (displaced) std::erase_if(base, [&](const auto& entry) { return !theirs.count(entry.first); });
     const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
+    m_unreadableReported = false;
 
-    // From here on the file read is what this run last read; what differs from it is unsaved.
-    for (const EntryChange& c : changes) {
-        if (c.text.isEmpty()) ours.erase(c.date);
-        else ours[c.date] = c.text;
-    }
-    m_dirty.clear();
-    for (const auto& [date, text] : ours) {
-        const auto it = theirs.find(date);
-        if (it == theirs.end() || it->second != text) m_dirty.insert(date);
-    }
-    for (const auto& [date, text] : theirs) {
-        if (!ours.count(date)) m_dirty.insert(date);
-    }
-    m_baseImage = bytes;
-    m_savedSinceRead.clear();
     if (displaced) {
-        // diary.dat is this run's last save, which lacks what the merge brought in.
-        if (!changes.empty()) m_mustWrite = true;
+        // The file on disk lacks what the merge brought in.
+        for (const EntryChange& c : changes) m_dirty.insert(c.date);
     } else {
-        m_knownStamp = stamp;
+        // From here on the file read is what this run last read; what differs from it is unsaved.
+        for (const EntryChange& c : changes) {
+            if (c.text.isEmpty()) ours.erase(c.date);
+            else ours[c.date] = c.text;
+        }
+        m_dirty.clear();
+        for (const auto& [date, text] : ours) {
+            const auto it = theirs.find(date);
+            if (it == theirs.end() || it->second != text) m_dirty.insert(date);
+        }
+        for (const auto& [date, text] : theirs) {
+            if (!ours.count(date)) m_dirty.insert(date);
+        }
+        m_baseImage = bytes;
+        m_savedSinceRead.clear();
+        m_knownStamp = read;
+        m_seenStamp = read;
         m_knownHash = hash;
     }
-    m_unreadableReported = false;
     if (!changes.empty() && afterMerge) afterMerge();
     if (hasUnsavedChanges()) saveSoon();
     return true;

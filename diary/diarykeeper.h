@@ -86,7 +86,7 @@ private:
         bool changedOnDisk = false; // another program wrote the file meanwhile: merge, then save again
         bool backupFailed = false;
         QString backupName;
-        QString displaced; // saved over another program's last-instant write, kept under this name
+        QStringList displaced; // other programs' last-instant writes, kept under these names to be merged
         FileStamp stamp;   // saved: as written; failed: as the failed save left it, when it touched it
         QByteArray hash;
         QByteArray image; // the job's image, its buffer to reuse
@@ -98,7 +98,7 @@ private:
     void settle(Result& result);
     void finishWrite(Result& result);
     void noteBackup(const Result& result);
-    bool mergeFile(const QString& fileName, const FileStamp& stamp, bool displaced, bool throwOnUnreadable);
+    bool mergeFile(const QString& fileName, bool displaced, bool throwOnUnreadable);
     void mergeDisplaced();
     void dropMergedLeftovers();
     static Result runJob(Job job);
