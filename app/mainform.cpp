@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/clicklabel.h"
+#include "app/damagedfile.h"
 #include "app/hintswitch.h"
 #include "app/look.h"
 #include "calendar/qelcalendar.h"
@@ -11,7 +12,6 @@
 #include "preview/printform.h"
 #include "slideshow/wallpaper.h"
 #include "core/error.h"
-#include "core/inplacesave.h"
 #include "core/savefile.h"
 #include "core/switches.h"
 #include "core/textcodec.h"
@@ -184,24 +184,14 @@ void TMainForm::openDiary()
 
 void TMainForm::openDiaryFile()
 {
-    const auto open = [this] {
+    openRestoringDamaged(DiaryFile, [this] {
+        if (diary.Active()) diary.Close();
         diary.setTableName(DiaryFile);
         diary.Open();
         // A table of another layout under this name is no diary: it is left as it is.
         diary.FieldByName(Date);
         diary.FieldByName(Event);
-    };
-    try {
-        open();
-    } catch (const Error& e) {
-        // A save in place that a crash or a failing disk cut short left the copy it made
-        // first: the file is restored from it.
-        if (diary.Active()) diary.Close();
-        if (!QFileInfo(inPlaceCopyName(DiaryFile)).isFile() || !restoreFromInPlaceCopy(DiaryFile)) throw;
-        dialogs().error(e.message());
-        dialogs().message(DiaryFile + QStringLiteral(" was damaged while it was being saved; it was restored from the copy kept for that save."));
-        open();
-    }
+    });
 }
 
 void TMainForm::applyRecord(const QString& record)

@@ -112,6 +112,9 @@ Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp
     const char* from = tmp.name.constData();
     const char* to = fileName.constData();
     if (expected && expected->exists()) {
+        // Checked first, so that a file changed meanwhile is rarely swapped out at all: for
+        // the instant between the swaps, a program reading the file would read this save.
+        if (FileStamp::of(QFile::decodeName(fileName)) != *expected) return Replaced::ChangedOnDisk;
         if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
             const QString swappedOut = QFile::decodeName(tmp.name);
             if (FileStamp::of(swappedOut) == *expected) return Replaced::Yes;

@@ -146,6 +146,14 @@ void DiaryKeeper::waitForWriter()
 // Takes a save's result into the keeper's state, reporting nothing.
 void DiaryKeeper::settle(Result& result)
 {
+    // A save that swapped out another program's write was the file for an instant: a
+    // program reading it then may write back a file that lacks what it lacked.
+    if (!result.displaced.isEmpty()) {
+        std::set<TDateTime> dates;
+        for (const auto& [date, text] : entriesOfImage(result.image, m_settingsDate)) dates.insert(date);
+        m_exposed.push_back(std::move(dates));
+        if (m_exposed.size() > ExposuresRemembered) m_exposed.erase(m_exposed.begin());
+    }
     m_spareImage = std::move(result.image);
     if (result.saved || result.stamp.exists()) {
         // A failed save that wrote the file (its folder could not be synced, or it was cut
@@ -383,7 +391,14 @@ bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwO
     if (beforeMerge) beforeMerge();
     DatedEntries ours = readEntries(m_table, m_settingsDate);
     DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
-    if (displaced) std::erase_if(base, [&](const auto& entry) { return !theirs.count(entry.first); });
+    // A date the copy lacks is not taken as deleted there when the copy may come from a
+    // file that lacked it: a copy kept aside, or one written from a save seen for an instant.
+    std::erase_if(base, [&](const auto& entry) {
+        if (theirs.count(entry.first)) return false;
+        return displaced || std::any_of(m_exposed.begin(), m_exposed.end(), [&](const std::set<TDateTime>& dates) {
+            return !dates.count(entry.first);
+        });
+    });
     const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
     m_unreadableReported = false;

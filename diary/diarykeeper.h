@@ -31,6 +31,7 @@ public:
     static constexpr int SaveDelayMs = 250;
     static constexpr int BackupsKept = 30;
     static constexpr size_t TextsRemembered = 16; // per date, of those saved since the last read
+    static constexpr size_t ExposuresRemembered = 8;
     static QString backupFolder() { return QStringLiteral("backups"); }
     static QString mergeSeparator() { return QStringLiteral("----- other copy -----"); }
 
@@ -130,6 +131,7 @@ private:
     TDateTime m_backupCheckedDay = 0;   // the day whose backup is made (or was there)
     TDateTime m_backupReportedDay = 0;  // the day whose failing backup was reported
     bool m_mustWrite = false;           // the file lacks what a merge brought in, though no date is dirty
+    std::vector<std::set<TDateTime>> m_exposed; // the dates of saves that were the file for an instant
     std::vector<QString> m_displaced;       // swapped out by a save, still to be merged
     std::vector<QString> m_mergedLeftovers; // merged into the table: removed once a save holds them
     bool m_saveFailureReported = false;

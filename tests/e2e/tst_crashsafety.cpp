@@ -311,7 +311,13 @@ void TestCrashSafety::writesOfAnotherProgramDuringSavesAreNeverLost()
     QSet<TDateTime> onDisk;
     for (const DiaryRow& row : readDiary(QStringLiteral("diary.dat"))) onDisk.insert(row.date);
     int lostTheirs = 0, lostOurs = 0;
-    for (int n = 1; n <= theirs; ++n) lostTheirs += !onDisk.contains(theirDate(n));
+    QStringList lost;
+    for (int n = 1; n <= theirs; ++n) {
+        if (onDisk.contains(theirDate(n))) continue;
+        ++lostTheirs;
+        lost << QString::number(n);
+    }
+    if (!lost.isEmpty()) qWarning("lost writes of the other program: %s", qPrintable(lost.join(u' ')));
     for (int n = 1; n <= ours; ++n) lostOurs += !onDisk.contains(ourDate(n));
     qInfo("%d saves of the keeper (%d gave way three times), %d writes of another program every %d ms: %d and %d lost",
           ours, gaveWay, theirs, WriterIntervalMs, lostOurs, lostTheirs);
