@@ -5,6 +5,7 @@
 // fail with (0: no failure).
 
 #include <atomic>
+#include <functional>
 #include <cerrno>
 #include <cstdio>
 #include <dlfcn.h>
@@ -12,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace faults {
 
@@ -20,6 +22,8 @@ inline std::atomic<int> folderSync{0}; // fsync of a folder
 inline std::atomic<int> exchange{0};   // renameat2 (the file system refuses to swap)
 inline std::atomic<int> reserve{0};    // fallocate
 inline std::atomic<int> lock{0};       // flock
+// Runs once, at the next renameat2, before it (another program's write at the last instant).
+inline std::function<void()> beforeRename;
 // pwrite writes at most this many bytes in all, then fails with ENOSPC (-1: no limit).
 inline std::atomic<long long> writeBudget{-1};
 
@@ -43,6 +47,7 @@ inline void clear()
 {
     for (auto* knob : {&dataSync, &folderSync, &exchange, &reserve, &lock}) *knob = 0;
     writeBudget = -1;
+    beforeRename = {};
 }
 
 } // namespace faults
@@ -65,6 +70,7 @@ int fsync(int fd)
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags)
 {
+    if (auto run = std::exchange(faults::beforeRename, {})) run();
     if (faults::fail(faults::exchange)) return -1;
     return faults::real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
 }

@@ -217,6 +217,22 @@ private slots:
         QCOMPARE(leftoverSaves("diary.dat"), QStringList()); // the file swapped out is gone once merged and saved
     }
 
+    // Another program saves in the instant between the keeper's last check and its swap:
+    // its file is swapped back, and the copy kept of it merged and then dropped.
+    void writeAtTheLastInstantIsMerged()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        faults::beforeRename = [] { writeDiary({{march(2), "old"}, {march(9), "at the last instant"}}); };
+        const auto restore = qScopeGuard([] { faults::clear(); });
+        store(*form, 3, "ours");
+        const QMap<TDateTime, QString> expected{{march(2), "old"}, {march(3), "ours"}, {march(9), "at the last instant"}};
+        QTRY_COMPARE(entriesOnDisk(), expected);
+        QTRY_COMPARE(leftoverSaves("diary.dat"), QStringList());
+        QVERIFY(!faults::beforeRename);
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
     // The file known is the one read, not whatever is on disk once the keeper starts.
     void writeBetweenTheReadAndTheKeepersStartIsMerged_data()
     {

@@ -255,9 +255,18 @@ private slots:
         QCOMPARE(result.stamp, FileStamp::of(path));
 
         const FileStamp ours = result.stamp;
-        writeFile(dir.filePath("other"), "theirs", AllReadWrite);
-        QVERIFY(::rename(QFile::encodeName(dir.filePath("other")).constData(), QFile::encodeName(path).constData()) == 0); // another program's atomic save
+        const auto anotherProgramSaves = [&] {
+            writeFile(dir.filePath("other"), "theirs", AllReadWrite);
+            QVERIFY(::rename(QFile::encodeName(dir.filePath("other")).constData(), QFile::encodeName(path).constData()) == 0);
+        };
+        anotherProgramSaves(); // before the save: it is seen at once
         result = saveFile(path, "ours again", &ours);
+        QVERIFY(!result.saved && result.changedOnDisk && result.displaced.isEmpty());
+        QCOMPARE(readFile(path), QByteArray("theirs"));
+
+        const FileStamp theirs = FileStamp::of(path);
+        faults::beforeRename = anotherProgramSaves; // at the last instant
+        result = saveFile(path, "ours again", &theirs);
         faults::clear();
         // Swapped out, it is swapped back at once, and a copy kept to be merged (a program
         // reading in that instant saw the save); without a swap it is never replaced.
