@@ -47,14 +47,18 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        // An error must not reach the event loop, which it would end.
-        try {
-            startSave();
-        } catch (const Error& e) {
-            if (reportError) reportError(e.message());
-        }
-    });
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(RetryDelayMs);
+    for (QTimer* timer : {&m_timer, &m_retry}) {
+        connect(timer, &QTimer::timeout, this, [this] {
+            // An error must not reach the event loop, which it would end.
+            try {
+                startSave();
+            } catch (const Error& e) {
+                if (reportError) reportError(e.message());
+            }
+        });
+    }
 }
 
 DiaryKeeper::~DiaryKeeper()
@@ -181,10 +185,12 @@ void DiaryKeeper::finishWrite(Result& result)
     }
     if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
-        // Reported once; later stores try again without a box until a save succeeds.
+        // Reported once; later stores, and the retry, try again without a box until a save
+        // succeeds.
         m_saveFailureReported = true;
         if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
+    if (!result.saved) m_retry.start();
     if (result.saved && hasUnsavedChanges()) saveSoon(); // stores made, or entries merged, while it was written
     // A save that swapped out another program's write is done once the merge of it is saved.
     if (result.saved && (result.displaced.isEmpty() || m_mergedLeftovers.empty())) emit saved();

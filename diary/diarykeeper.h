@@ -29,6 +29,7 @@ class DiaryKeeper : public QObject {
 
 public:
     static constexpr int SaveDelayMs = 250;
+    static constexpr int RetryDelayMs = 2000; // a failed save is tried again after this, without a box
     static constexpr int BackupsKept = 30;
     static constexpr size_t TextsRemembered = 16; // per date, of those saved since the last read
     static constexpr size_t ExposuresRemembered = 8;
@@ -114,6 +115,7 @@ private:
     QString m_fileName;
     TDateTime m_settingsDate;
     QTimer m_timer;
+    QTimer m_retry;
 
     // What this run last read or wrote: the image last read, and the texts written since
     // (each date's texts in the order written, the last one current; empty text: deleted).

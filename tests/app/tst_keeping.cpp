@@ -3,6 +3,7 @@
 // and the end of the session closes the window without questions.
 
 #include "app/mainform.h"
+#include "core/error.h"
 #include "core/inplacesave.h"
 #include "core/readahead.h"
 #include "diary/diarykeeper.h"
@@ -16,6 +17,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <csignal>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 using namespace vistelle;
 using namespace vistelle::testing;
@@ -23,6 +26,28 @@ using namespace vistelle::testing;
 Q_DECLARE_METATYPE(vistelle::testing::Row)
 
 namespace {
+
+// Folder permissions do not bind root. As root, file access runs under an ordinary
+// identity while the guard lives (the calling thread's own filesystem identity).
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser()
+    {
+        if (geteuid() != 0) return;
+        m_active = true;
+        setfsgid(65534);
+        setfsuid(65534);
+    }
+    ~AsOrdinaryUser()
+    {
+        if (!m_active) return;
+        setfsuid(0);
+        setfsgid(0);
+    }
+
+private:
+    bool m_active = false;
+};
 
 TDateTime march(int day) { return encodeDate(2009, 3, day); }
 
@@ -231,6 +256,65 @@ private slots:
         QTRY_COMPARE(leftoverSaves("diary.dat"), QStringList());
         QVERIFY(!faults::beforeRename);
         QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    // A failed save that still wrote the file (its folder could not be synced, or it was cut
+    // short in place where the folder cannot be written) left a file of this run's own: the
+    // next save goes over it.
+    void ownFileLeftByAFailedSaveIsSavedOver_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("folder not synced") << false;
+        QTest::newRow("cut short in place") << true;
+    }
+
+    void ownFileLeftByAFailedSaveIsSavedOver()
+    {
+        QFETCH(bool, inPlace);
+        const QFile::Permissions enter = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner
+            | QFile::ExeGroup | QFile::ExeOther;
+        const QFile::Permissions all = enter | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QDir().mkdir("locked") && QDir().mkdir("data"));
+        QVERIFY(QFile::setPermissions(".", enter | QFile::WriteOwner) && QFile::setPermissions("data", all));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(QDir::currentPath() + "/data"));
+        const auto restore = qScopeGuard([] {
+            faults::clear();
+            qunsetenv("XDG_DATA_HOME");
+            QFile::setPermissions("locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        TVolgaTable table;
+        createDiary(table, "locked/diary.dat");
+        QVERIFY(QFile::setPermissions("locked/diary.dat", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                              | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions("locked", inPlace ? enter : all));
+        DiaryKeeper keeper(table, "locked/diary.dat", settingsDateValue());
+        keeper.adopt();
+        const auto storeEntry = [&](int day, const char* text) {
+            table.AppendRecord({Variant::fromDateTime(march(day)), Variant(QByteArray(text))});
+            keeper.tableChanged(march(day));
+        };
+        QString first = "<no error>", second = "<no error>";
+        {
+            AsOrdinaryUser user;
+            storeEntry(2, "first");
+            if (inPlace) faults::writeBudget = table.saveImage().size() / 2; // the file torn in its middle
+            else faults::folderSync = EIO;
+            try {
+                keeper.saveNow();
+            } catch (const vistelle::Error& e) {
+                first = e.message();
+            }
+            faults::clear();
+            storeEntry(3, "second");
+            try {
+                keeper.saveNow();
+            } catch (const vistelle::Error& e) {
+                second = e.message();
+            }
+        }
+        QCOMPARE(first, QStringLiteral("Cannot create file locked/diary.dat"));
+        QCOMPARE(second, QStringLiteral("<no error>"));
+        QCOMPARE(entriesOf(rowsOf("locked/diary.dat")), (QMap<TDateTime, QString>{{march(2), "first"}, {march(3), "second"}}));
     }
 
     // The file known is the one read, not whatever is on disk once the keeper starts.
