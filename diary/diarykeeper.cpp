@@ -70,7 +70,7 @@ void DiaryKeeper::adopt()
 {
     m_baseImage = m_table.cursor() ? m_table.cursor()->source : QByteArray();
     m_savedSinceRead.clear();
-    m_knownStamp = m_table.fileStamp();
+    m_knownStamp = m_table.takeFileStamp();
     m_knownHash.clear();
     m_dirty.clear();
     m_mustWrite = false;

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vistelle {
@@ -77,6 +78,8 @@ public:
     // The file the rows were last read from or written to, as it was read or written
     // (taken from the open file): !exists() when the rows came from elsewhere.
     const FileStamp& fileStamp() const { return m_fileStamp; }
+    // Hands the stamp over and forgets it (a stamp keeps its file open).
+    FileStamp takeFileStamp() { return std::exchange(m_fileStamp, {}); }
 
     TDatasetField* FindField(const QString& name) const;
     TDatasetField& FieldByName(const QString& name) const; // "Field '%s' not found"
