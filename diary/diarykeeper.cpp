@@ -345,11 +345,16 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     waitForWriter();
     mergeDisplaced();
     const FileStamp stamp = FileStamp::of(m_fileName);
-    m_seenStamp = stamp;
+    if (stamp == m_knownStamp) {
+        m_seenStamp = m_knownStamp;
+        return true;
+    }
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
-    if (stamp == m_knownStamp) m_seenStamp = m_knownStamp;
-    if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+    m_seenStamp = stamp;
+    if (!stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+    // Until the file is merged, a save gives way to it rather than replace it unseen.
+    m_seenStamp = m_knownStamp;
     return mergeFile(m_fileName, false, throwOnUnreadable);
 }
 
