@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -22,6 +23,8 @@ inline std::atomic<int> folderSync{0}; // fsync of a folder
 inline std::atomic<int> exchange{0};   // renameat2 (the file system refuses to swap)
 inline std::atomic<int> reserve{0};    // fallocate
 inline std::atomic<int> lock{0};       // flock
+// fstatfs reports this file system type (0: the real one).
+inline std::atomic<long> fileSystem{0};
 // Runs once, at the next renameat2, before it (another program's write at the last instant).
 inline std::function<void()> beforeRename;
 // pwrite writes at most this many bytes in all, then fails with ENOSPC (-1: no limit).
@@ -47,6 +50,7 @@ inline void clear()
 {
     for (auto* knob : {&dataSync, &folderSync, &exchange, &reserve, &lock}) *knob = 0;
     writeBudget = -1;
+    fileSystem = 0;
     beforeRename = {};
 }
 
@@ -92,6 +96,13 @@ ssize_t pwrite(int fd, const void* bytes, size_t count, off_t offset)
     const ssize_t n = faults::real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite")(fd, bytes, count, offset);
     if (budget > 0 && n > 0) faults::writeBudget = budget - n;
     return n;
+}
+
+int fstatfs(int fd, struct statfs* buf)
+{
+    const int r = faults::real<int (*)(int, struct statfs*)>("fstatfs")(fd, buf);
+    if (r == 0 && faults::fileSystem.load()) buf->f_type = faults::fileSystem.load();
+    return r;
 }
 
 int flock(int fd, int operation)
