@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <thread>
@@ -28,11 +29,21 @@ int main(int argc, char* argv[])
     const QString folder = QDir::currentPath();
     vistelle::InstanceLock lock(folder);
     if (!lock.tryLock()) {
+        if (vistelle::importHoldsFolder(folder)) {
+            vistelle::dialogs().error(
+                QStringLiteral("vistelle-diary is changing the diary in this folder. Try again when it has finished."));
+            return 1;
+        }
         if (vistelle::askRunningToRaise(folder)) return 0;
         vistelle::dialogs().error(QStringLiteral("Vistelle is already running in this folder."));
         return 1;
     }
     vistelle::InstanceServer server(folder);
+    // A lock file deleted or replaced underneath (a synchronising program may do that) is
+    // locked again within a second.
+    QTimer lockKeeper;
+    QObject::connect(&lockKeeper, &QTimer::timeout, [&lock] { lock.keepHeld(); });
+    lockKeeper.start(500);
     vistelle::SessionEnd sessionEnd;
 
     // While FormCreate runs, only one of its error boxes can be on the screen: a later

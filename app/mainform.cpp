@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/clicklabel.h"
+#include "app/damagedfile.h"
 #include "app/hintswitch.h"
 #include "app/inputsource.h"
 #include "app/look.h"
@@ -19,6 +20,7 @@
 #include "diary/dayentries.h"
 #include "diary/entrydays.h"
 #include "diary/diarykeeper.h"
+#include "diary/diaryrescue.h"
 #include "diary/exchange/diarylayout.h"
 #include "diary/spelling/spellchecker.h"
 #include "core/usersettings.h"
@@ -34,8 +36,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
@@ -166,7 +170,9 @@ void TMainForm::openDiary()
     settingsDate = strToDate(QStringLiteral("06/07/5050"));
     m_entries->settingsDate = settingsDate;
     m_keeper = std::make_unique<DiaryKeeper>(diary, DiaryFile, settingsDate);
-    m_keeper->canSave = [this] { return diaryAvailable && !diary.ReadOnly() && !m_closing; };
+    // A search holds the table read-only: the keeper still writes what is stored, and
+    // merges what changed on disk once the search ends.
+    m_keeper->canSave = [this] { return diaryAvailable && !m_closing; };
     // A merge leaves the user's typing alone: grey text is neither stored nor reloaded,
     // and its store later joins it with what the merge brought (DayEntries).
     m_keeper->afterMerge = [this] {
@@ -189,11 +195,7 @@ void TMainForm::openDiary()
     try {
         if (QFile::exists(DiaryFile)) {
             m_outerPos = QPoint(DesignLeft, DesignTop);
-            diary.setTableName(DiaryFile);
-            diary.Open();
-            // A table of another layout under this name is no diary: it is left as it is.
-            diary.FieldByName(Date);
-            diary.FieldByName(Event);
+            openDiaryFile();
         } else {
             m_centreOnShow = true;
             createDiary(diary, DiaryFile);
@@ -207,6 +209,18 @@ void TMainForm::openDiary()
         Today->showUnavailable(UnavailableNotice);
         throw;
     }
+}
+
+void TMainForm::openDiaryFile()
+{
+    openRestoringDamaged(DiaryFile, [this] {
+        if (diary.Active()) diary.Close();
+        diary.setTableName(DiaryFile);
+        diary.Open();
+        // A table of another layout under this name is no diary: it is left as it is.
+        diary.FieldByName(Date);
+        diary.FieldByName(Event);
+    });
 }
 
 void TMainForm::applyRecord(const QString& record)
@@ -404,6 +418,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 bool TMainForm::formClose()
 {
+    // The session may end while one of this close's boxes is open: the end then closes
+    // in its place, and this close gives way once its box returns.
+    const bool endedBefore = m_sessionEnded;
+    const auto endedMeanwhile = [&] { return m_sessionEnded && !endedBefore; };
+    ++m_closesInProgress;
+    const auto done = qScopeGuard([this] { --m_closesInProgress; });
     if (diaryAvailable) {
         try {
             guard([this] { storePendingText(); });
@@ -412,8 +432,9 @@ bool TMainForm::formClose()
             m_keeper->saveNow();
         } catch (const Error& e) {
             dialogs().error(e.message());
-            if (!dialogs().confirm(QStringLiteral("The diary could not be saved. Close without saving it?")))
-                return false;
+            if (endedMeanwhile()) return false;
+            const bool close = dialogs().confirm(QStringLiteral("The diary could not be saved. Close without saving it?"));
+            if (endedMeanwhile() || !close) return false;
         }
     }
     saveChangedSets();
@@ -427,10 +448,24 @@ void TMainForm::endSession()
     // A search waiting at its prompt holds the table read-only; the end comes first.
     if (diary.Active() && diary.ReadOnly()) diary.setReadOnly(false);
     // Nobody is there to answer: boxes go to standard error, questions are answered No.
-    StandardErrorDialogs unattended;
+    static StandardErrorDialogs unattended;
     Dialogs* before = setDialogs(&unattended);
-    const bool closed = close();
-    setDialogs(before);
+    bool closed;
+    if (m_closesInProgress > 0) {
+        // A close waits at one of its boxes (the window system would take a second close
+        // as done): the end runs the close's steps itself. The waiting close goes on
+        // unattended once its box returns, and gives way.
+        closed = formClose();
+        if (closed) {
+            m_closing = true;
+            if (wallpaper) wallpaper->hide();
+            if (printForm) printForm->hide();
+            hide();
+        }
+    } else {
+        closed = close();
+        setDialogs(before);
+    }
     if (!closed) {
         m_closing = true;
         m_endStatus = 1;
@@ -448,16 +483,8 @@ void TMainForm::endSession()
 void TMainForm::rescueDiary()
 {
     if (!diaryAvailable || !diary.Active()) return;
-    const QString name = QStringLiteral("diary-unsaved-%1.dat")
-                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hhmmss")));
-    const QByteArray image = diary.saveImage();
-    for (const QString& folder : {QDir::currentPath(), QDir::homePath()}) {
-        const QString path = QDir(folder).filePath(name);
-        if (writeFileWhole(path, image)) {
-            std::fprintf(stderr, "The diary's entries were written to %s\n", qPrintable(QDir::toNativeSeparators(path)));
-            return;
-        }
-    }
+    // A password-protected diary will hand its protection to the rescue (DiaryRescue::protect).
+    DiaryRescue().run(diary, settingsDate);
 }
 
 void TMainForm::bringToFront()

@@ -211,6 +211,7 @@ private:
     void runActivation();
     void prepareContent();
     void openDiary();
+    void openDiaryFile();
     void storePendingText();
     void rescueDiary();
     void fitOuterSize();
@@ -232,6 +233,7 @@ private:
     bool m_otherWindowsPlanned = false;
     bool m_closing = false;
     bool m_sessionEnded = false;
+    int m_closesInProgress = 0; // formClose calls under way (one may wait at a box)
     int m_endStatus = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "app/inputsource.h"
 #include "app/look.h"
 #include "app/mainform.h"
+#include "diary/diarykeeper.h"
 #include "app/repeatbutton.h"
 #include "app/splitterpanel.h"
 #include "calendar/qelcalendar.h"
@@ -281,7 +282,8 @@ void TMainForm::monthLabelClick()
 void TMainForm::btnSearchClick()
 {
     SearchHost host{diary, *Calendar, *Today, settingsDate,
-                    [this] { storeEvent(); },
+                    // What the search stores goes to the file before the search holds the table.
+                    [this] { storeEvent(); if (m_keeper && diaryAvailable) m_keeper->startSave(); },
                     [this] { getCurrentDate(); },
                     [this] { setMonthPicture(); },
                     [this] { return searchBox->text(); },

@@ -3,6 +3,7 @@
 // drop import and drag-out.
 
 #include "app/mainform.h"
+#include "app/damagedfile.h"
 #include "app/splitterpanel.h"
 #include "calendar/qelcalendar.h"
 #include "core/datewords.h"
@@ -78,7 +79,7 @@ void TMainForm::loadSetIfNeeded(int n)
     if (setLoaded[size_t(n)] || !QFile::exists(setFileName(n))) return;
     // A set's component name gives way to the windows' names, so they exist before it is read.
     createOtherWindows();
-    readSetFileWhole(setFileName(n), *pictureLists[size_t(n)]);
+    openRestoringDamaged(setFileName(n), [&] { readSetFileWhole(setFileName(n), *pictureLists[size_t(n)]); });
     setLoaded[size_t(n)] = true;
 }
 
@@ -91,7 +92,7 @@ void TMainForm::prepareSets()
         // damaged picture file must not make the diary unusable.
         if (!QFile::exists(setFileName(n))) guard([&] { writeSetFile(*pictureLists[size_t(n)], setFileName(n)); });
     }
-    guard([this] { readSetFileWhole(setFileName(1), *pictureLists[1]); });
+    guard([this] { openRestoringDamaged(setFileName(1), [this] { readSetFileWhole(setFileName(1), *pictureLists[1]); }); });
 }
 
 void TMainForm::saveChangedSets()

@@ -79,7 +79,7 @@ int importCommand(const QStringList& args, Streams& io)
         if (!QFileInfo(folder).isDir()) throw UsageError(QStringLiteral("%1: no such folder").arg(folder));
 
         // Held until the diary is written: the window cannot start in the folder meanwhile.
-        InstanceLock lock(folder);
+        InstanceLock lock(folder, InstanceLock::Holder::Import);
         if (!lock.tryLock())
             raise(QStringLiteral("Vistelle is running in %1; close it, then import again").arg(QDir::toNativeSeparators(folder)));
         DatedEntries entries;

@@ -100,6 +100,7 @@ std::optional<ReadAhead::Read> ReadAhead::take(const QString& fileName)
         current->reads.erase(found);
     }
     if (FileStamp::of(fileName) != r.stamp) return std::nullopt;
+    r.read.stamp = r.stamp;
     return std::move(r.read);
 }
 

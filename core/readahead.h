@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "core/savefile.h"
+
 #include <any>
 #include <functional>
 #include <memory>
@@ -25,6 +27,7 @@ public:
     struct Read {
         QByteArray bytes;
         std::any digest; // empty without a digest
+        FileStamp stamp; // of the file read, taken from the open file
     };
 
     // Starts reading the files on a thread of its own. One read ahead at a time.

@@ -1,6 +1,6 @@
 #pragma once
 // Stored texts stay bytes in the table; the window converts them. Texts whose every
-// character fits Windows-1252 are stored in it (what files of earlier builds hold);
+// character fits Windows-1252 are stored in it (the format's single-byte form for Western text);
 // others as UTF-8, so that no character is lost. On reading, bytes that form valid
 // UTF-8 and contain a non-ASCII byte are read as UTF-8, anything else as Windows-1252.
 

@@ -1,5 +1,6 @@
 #include "diary/diarykeeper.h"
 #include "core/error.h"
+#include "core/wholefile.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/conflictcopies.h"
 #include "diary/exchange/textjoin.h"
@@ -52,14 +53,18 @@ DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime 
     m_journalWritten = m_journal.revision();
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        // An error must not reach the event loop, which it would end.
-        try {
-            startSave();
-        } catch (const Error& e) {
-            if (reportError) reportError(e.message());
-        }
-    });
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(RetryDelayMs);
+    for (QTimer* timer : {&m_timer, &m_retry}) {
+        connect(timer, &QTimer::timeout, this, [this] {
+            // An error must not reach the event loop, which it would end.
+            try {
+                startSave();
+            } catch (const Error& e) {
+                if (reportError) reportError(e.message());
+            }
+        });
+    }
 }
 
 DiaryKeeper::~DiaryKeeper()
@@ -71,11 +76,12 @@ void DiaryKeeper::adopt()
 {
     m_baseImage = m_table.cursor() ? m_table.cursor()->source : QByteArray();
     m_savedSinceRead.clear();
-    m_knownStamp = FileStamp::of(m_fileName);
+    m_knownStamp = m_table.takeFileStamp();
     m_knownHash.clear();
     m_dirty.clear();
     m_localStores.clear();
     m_diskSettings = settingsText();
+    m_mustWrite = false;
 }
 
 void DiaryKeeper::tableChanged(TDateTime date)
@@ -98,12 +104,18 @@ void DiaryKeeper::startSave()
 {
     if (m_writer) return; // its end starts the next save
     if (canSave && !canSave()) {
-        if (!m_dirty.empty()) saveSoon();
+        if (hasUnsavedChanges()) saveSoon();
+        return;
+    }
+    // While a search holds the table read-only, a save that has nothing to merge is still
+    // written; one that would change the table waits for the search's end.
+    if (m_table.ReadOnly() && m_table.Active() && (!m_displaced.empty() || FileStamp::of(m_fileName) != m_knownStamp)) {
+        if (hasUnsavedChanges()) saveSoon();
         return;
     }
     if (!mergeChangesOnDisk()) return;
-    mergeCopies(conflictCopiesIn(m_folder));
-    if (m_dirty.empty()) return;
+    if (!m_table.ReadOnly()) mergeCopies(conflictCopiesIn(m_folder));
+    if (!hasUnsavedChanges()) return;
     startWriter(prepareJob());
 }
 
@@ -128,6 +140,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
         job.journalImage = m_journal.image();
         m_journalWritten = m_journal.revision();
     }
+    m_mustWrite = false;
     const TDateTime day = today();
     if (day != m_backupCheckedDay) {
         m_backupCheckedDay = day;
@@ -155,34 +168,92 @@ void DiaryKeeper::waitForWriter()
     finishWrite(*result);
 }
 
-void DiaryKeeper::finishWrite(Result& result)
+// Takes a save's result into the keeper's state, reporting nothing.
+void DiaryKeeper::settle(Result& result)
 {
-    m_spareImage = std::move(result.image);
-    if (result.journalFailed && !m_journalFailureReported) {
-        m_journalFailureReported = true;
-        report(fmt(QStringLiteral("Cannot create file %s"), m_journal.fileName()));
+    // A save that swapped out another program's write was the file for an instant: a
+    // program reading it then may write back a file that lacks what it lacked.
+    if (!result.displaced.isEmpty()) {
+        std::set<TDateTime> dates;
+        for (const auto& [date, text] : entriesOfImage(result.image, m_settingsDate)) dates.insert(date);
+        m_exposed.push_back(std::move(dates));
+        if (m_exposed.size() > ExposuresRemembered) m_exposed.erase(m_exposed.begin());
     }
-    if (result.saved) {
+    m_spareImage = std::move(result.image);
+    if (result.saved || result.stamp.exists()) {
+        // A failed save that wrote the file (its folder could not be synced, or it was cut
+        // short in place) left a file of this run's own: it is saved over, never refused.
         m_diskSettings = m_writingSettings;
         rememberSaved(m_writingTexts);
         m_knownStamp = result.stamp;
         m_knownHash = result.hash;
-        m_saveFailureReported = false;
-    } else {
+    }
+    if (!result.saved) {
         for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
+        m_mustWrite = true;
     }
     m_writingTexts.clear();
-    if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+}
+
+void DiaryKeeper::finishWrite(Result& result)
+{
+    settle(result);
+    noteBackup(result);
+    for (const QString& name : result.displaced) m_displaced.push_back(name);
+    if (result.saved) {
+        m_saveFailureReported = false;
+        if (result.displaced.isEmpty()) dropMergedLeftovers();
+        else mergeDisplaced();
+    }
     if (result.changedOnDisk) return saveSoon();
     if (!result.saved && !m_saveFailureReported) {
-        // Reported once; later stores try again without a box until a save succeeds.
+        // Reported once; later stores, and the retry, try again without a box until a save
+        // succeeds.
         m_saveFailureReported = true;
         if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
-    if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
+    if (result.journalFailed && !m_journalFailureReported) {
+        m_journalFailureReported = true;
+        report(fmt(QStringLiteral("Cannot create file %s"), m_journal.fileName()));
+    }
+    if (!result.saved) m_retry.start();
+    if (result.saved && hasUnsavedChanges()) saveSoon(); // stores made, or entries merged, while it was written
     if (result.saved) moveMergedCopies();
     if (std::exchange(m_checkAfterWrite, false)) QMetaObject::invokeMethod(this, [this] { checkFolder(); }, Qt::QueuedConnection);
-    if (result.saved) emit saved();
+    // A save that swapped out another program's write is done once the merge of it is saved.
+    if (result.saved && (result.displaced.isEmpty() || m_mergedLeftovers.empty())) emit saved();
+}
+
+// A day whose backup could not be made is tried again by its later saves; the failure is
+// reported once a day.
+void DiaryKeeper::noteBackup(const Result& result)
+{
+    if (!result.backupFailed) return;
+    m_backupCheckedDay = 0;
+    const TDateTime day = today();
+    if (m_backupReportedDay == day) return;
+    m_backupReportedDay = day;
+    if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
+}
+
+// Merges the files saves swapped out (once the table can change: not during a search).
+void DiaryKeeper::mergeDisplaced()
+{
+    if (m_table.ReadOnly()) return;
+    while (!m_displaced.empty()) {
+        const QString name = m_displaced.front();
+        m_displaced.erase(m_displaced.begin());
+        // One that cannot be read is reported and left where it is.
+        if (mergeFile(name, true, false)) m_mergedLeftovers.push_back(name);
+    }
+    if (!hasUnsavedChanges()) dropMergedLeftovers(); // the file already holds all of them
+}
+
+// Files merged into the table are dropped once a save put their entries in the file.
+void DiaryKeeper::dropMergedLeftovers()
+{
+    for (const QString& name : m_mergedLeftovers) QFile::remove(name);
+    m_mergedLeftovers.clear();
 }
 
 void DiaryKeeper::saveNow()
@@ -198,12 +269,17 @@ void DiaryKeeper::saveNow()
         Result result = runJob(prepareJob());
         if (result.saved) {
             finishWrite(result);
-            return;
+            m_timer.stop();
+            // Another program's write swapped out at the last instant is merged: save again.
+            if (result.displaced.isEmpty() || !hasUnsavedChanges()) return;
+            if (attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+            continue;
         }
-        for (const auto& [date, text] : m_writingTexts) m_dirty.insert(date);
-        m_writingTexts.clear();
-        if (result.backupFailed && reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), result.backupName));
-        if (!result.changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
+        settle(result);
+        noteBackup(result);
+        for (const QString& name : result.displaced) m_displaced.push_back(name);
+        const bool changedOnDisk = result.changedOnDisk;
+        if (!changedOnDisk || attempt == 3) raise(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
 }
 
@@ -216,12 +292,13 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
         result.journalFailed = !QDir().mkpath(QFileInfo(job.journalName).absolutePath())
             || !writeFileWhole(job.journalName, job.journalImage);
     backUp(job, result);
-    // The merge happened on the window thread: a file written since then is not replaced.
-    result.saved = writeFileWhole(job.fileName, job.image, &result.stamp, [&] {
-        result.changedOnDisk = FileStamp::of(job.fileName) != job.onDisk;
-        return !result.changedOnDisk;
-    });
-    if (result.saved) result.hash = hashOf(job.image);
+    // The merge happened on the window thread: only the file it saw may be replaced.
+    const SaveResult saved = saveFile(job.fileName, job.image, &job.onDisk);
+    result.saved = saved.saved;
+    result.changedOnDisk = saved.changedOnDisk;
+    result.displaced = saved.displaced;
+    result.stamp = saved.stamp;
+    if (result.stamp.exists()) result.hash = hashOf(job.image);
     result.image = std::move(job.image);
     return result;
 }
@@ -233,20 +310,27 @@ void DiaryKeeper::backUp(const Job& job, Result& result)
     if (job.backupName.isEmpty() || QFileInfo(job.backupName).isFile() || !QFileInfo(job.fileName).isFile()) return;
     result.backupName = job.backupName;
     QFile current(job.fileName);
-    const bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly)
-        && writeFileWhole(job.backupName, current.readAll());
+    bool copied = QDir().mkpath(backupFolder()) && current.open(QIODevice::ReadOnly);
+    if (copied) {
+        // A read cut short must not pass for the day's backup.
+        const qint64 size = current.size();
+        const QByteArray bytes = readWholeFile(current);
+        copied = current.error() == QFileDevice::NoError && bytes.size() == size
+            && writeFileWhole(job.backupName, bytes);
+    }
     result.backupFailed = !copied;
-    if (copied) pruneBackups(backupFolder());
+    if (copied) pruneBackups(backupFolder(), QFileInfo(job.backupName).fileName());
 }
 
-// Keeps the newest backups (their names sort by date) and removes the older ones.
-void DiaryKeeper::pruneBackups(const QString& folder)
+// Keeps the newest daily backups by the date in their names, and always the one just
+// written (a clock put back makes it older than others); other files are left alone.
+void DiaryKeeper::pruneBackups(const QString& folder, const QString& justWritten)
 {
     static const QRegularExpression name(QStringLiteral("^diary-\\d{4}-\\d{2}-\\d{2}\\.dat$"));
     QDir dir(folder);
     QStringList backups = dir.entryList({QStringLiteral("diary-*.dat")}, QDir::Files, QDir::Name);
-    backups.removeIf([](const QString& n) { return !name.match(n).hasMatch(); });
-    for (qsizetype i = 0; i + BackupsKept < backups.size(); ++i) dir.remove(backups[i]);
+    backups.removeIf([&](const QString& n) { return n == justWritten || !name.match(n).hasMatch(); });
+    for (qsizetype i = 0; i + BackupsKept - 1 < backups.size(); ++i) dir.remove(backups[i]);
 }
 
 void DiaryKeeper::rememberSaved(const std::map<TDateTime, QByteArray>& texts)
@@ -293,12 +377,27 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
 {
     if (!m_table.Active()) return true;
     waitForWriter();
+    mergeDisplaced();
     const FileStamp stamp = FileStamp::of(m_fileName);
-    m_seenStamp = stamp;
+    if (stamp == m_knownStamp) {
+        m_seenStamp = m_knownStamp;
+        return true;
+    }
     // A file that is gone is written anew by the next save; something that is not a file
     // at all makes that save fail.
-    if (stamp == m_knownStamp || !stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+    m_seenStamp = stamp;
+    if (!stamp.exists() || !QFileInfo(m_fileName).isFile()) return true;
+    // Until the file is merged, a save gives way to it rather than replace it unseen.
+    m_seenStamp = m_knownStamp;
+    return mergeFile(m_fileName, false, throwOnUnreadable);
+}
 
+// Merges a copy of the diary into the table by date: diary.dat as another program left it,
+// or (displaced) another program's write that a save swapped out and kept aside. Such a
+// copy may predate entries the file holds: a date it lacks is not taken as deleted, and
+// what this run knows of the file on disk stays as it was.
+bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwOnUnreadable)
+{
     auto unreadable = [&](const QString& message) {
         const bool reported = m_unreadableReported;
         m_unreadableReported = true; // before the box: its end runs an activation
@@ -306,15 +405,20 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
         if (!reported && reportError) reportError(message);
         return false;
     };
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), m_fileName));
-    const QByteArray bytes = file.readAll();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
+    // The stamp of the very file read: a write after the read is another version.
+    const FileStamp read = displaced ? FileStamp() : FileStamp::ofDescriptor(file.handle());
+    const QByteArray bytes = readWholeFile(file);
+    if (file.error() != QFileDevice::NoError) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     file.close();
     const QByteArray hash = hashOf(bytes);
-    if (hash == knownHash()) {
-        m_knownStamp = stamp; // touched or copied, not changed
+    if (!displaced && hash == knownHash()) {
+        m_knownStamp = read; // touched or copied, not changed
+        m_seenStamp = read;
         return true;
     }
+    if (m_table.ReadOnly()) return false; // merged once the table can change again
     TVolgaTable disk;
     disk.setLoadMode(lmStream);
     disk.setLoadStream(bytes);
@@ -331,9 +435,18 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
 
     if (beforeMerge) beforeMerge();
     DatedEntries ours = readEntries(m_table, m_settingsDate);
-    const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
+    // A date the copy lacks is not taken as deleted there when the copy may come from a
+    // file that lacked it: a copy kept aside, or one written from a save seen for an instant.
+    std::erase_if(base, [&](const auto& entry) {
+        if (theirs.count(entry.first)) return false;
+        return displaced || std::any_of(m_exposed.begin(), m_exposed.end(), [&](const std::set<TDateTime>& dates) {
+            return !dates.count(entry.first);
+        });
+    });
     const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
+    m_unreadableReported = false;
     const auto take = [&ours](const std::vector<EntryChange>& made) {
         for (const EntryChange& c : made) {
             if (c.text.isEmpty()) ours.erase(c.date);
@@ -341,34 +454,41 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
         }
     };
     take(changes);
-    // Entries stored here that the file lost come back; dates deleted here stay deleted.
-    const std::vector<EntryChange> restored = journalChanges(theirs, ours, hash);
-    applyChanges(m_table, restored);
-    take(restored);
+    bool restoredAny = false;
+    if (displaced) {
+        // The file on disk lacks what the merge brought in.
+        for (const EntryChange& c : changes) m_dirty.insert(c.date);
+    } else {
+        // Entries stored here that the file lost come back; dates deleted here stay deleted.
+        const std::vector<EntryChange> restored = journalChanges(theirs, ours, hash);
+        applyChanges(m_table, restored);
+        take(restored);
+        restoredAny = !restored.empty();
 
-    // From here on the file read is what this run last read; what differs from it is unsaved.
-    const std::set<TDateTime> storedHere = m_localStores;
-    m_dirty.clear();
-    m_localStores.clear();
-    for (const auto& [date, text] : ours) {
-        const auto it = theirs.find(date);
-        if (it == theirs.end() || !sameText(it->second, text)) m_dirty.insert(date);
+        // From here on the file read is what this run last read; what differs from it is unsaved.
+        const std::set<TDateTime> storedHere = m_localStores;
+        m_dirty.clear();
+        m_localStores.clear();
+        for (const auto& [date, text] : ours) {
+            const auto it = theirs.find(date);
+            if (it == theirs.end() || !sameText(it->second, text)) m_dirty.insert(date);
+        }
+        for (const auto& [date, text] : theirs) {
+            if (!ours.count(date)) m_dirty.insert(date);
+        }
+        for (TDateTime date : storedHere) {
+            if (m_dirty.count(date)) m_localStores.insert(date);
+        }
+        const Variant diskSettings = disk.Lookup(Date, Variant::fromDateTime(m_settingsDate), Event);
+        m_diskSettings = diskSettings.isNullOrUnassigned() ? QByteArray() : diskSettings.toBytes();
+        m_baseImage = bytes;
+        m_savedSinceRead.clear();
+        m_knownStamp = read;
+        m_seenStamp = read;
+        m_knownHash = hash;
     }
-    for (const auto& [date, text] : theirs) {
-        if (!ours.count(date)) m_dirty.insert(date);
-    }
-    for (TDateTime date : storedHere) {
-        if (m_dirty.count(date)) m_localStores.insert(date);
-    }
-    const Variant diskSettings = disk.Lookup(Date, Variant::fromDateTime(m_settingsDate), Event);
-    m_diskSettings = diskSettings.isNullOrUnassigned() ? QByteArray() : diskSettings.toBytes();
-    m_baseImage = bytes;
-    m_savedSinceRead.clear();
-    m_knownStamp = stamp;
-    m_knownHash = hash;
-    m_unreadableReported = false;
-    if ((!changes.empty() || !restored.empty()) && afterMerge) afterMerge();
-    if (!m_dirty.empty()) saveSoon();
+    if ((!changes.empty() || restoredAny) && afterMerge) afterMerge();
+    if (hasUnsavedChanges()) saveSoon();
     saveJournalIfIdle();
     return true;
 }

@@ -34,8 +34,10 @@ class DiaryKeeper : public QObject {
 
 public:
     static constexpr int SaveDelayMs = 250;
+    static constexpr int RetryDelayMs = 2000; // a failed save is tried again after this, without a box
     static constexpr int BackupsKept = 30;
     static constexpr size_t TextsRemembered = 16; // per date, of those saved since the last read
+    static constexpr size_t ExposuresRemembered = 8;
     static QString backupFolder() { return QStringLiteral("backups"); }
     static QString mergeSeparator() { return QStringLiteral("----- other copy -----"); }
 
@@ -53,12 +55,15 @@ public:
     std::function<void(const QString& message)> reportError;
 
     // The table was just read from the file or created: the file holds what the table holds.
+    // The file known is the one the table read or wrote (its stamp taken from the open
+    // file), so that a write by another program since then is merged, not overwritten.
     void adopt();
     // A store changed the row of date: a save follows soon.
     void tableChanged(TDateTime date);
     // Merges diary.dat when another program changed it since this run last read or wrote
     // it. Returns false when the file on disk cannot be read; its error is reported once
-    // (or thrown, with throwOnUnreadable) and the table keeps its entries.
+    // (or thrown, with throwOnUnreadable) and the table keeps its entries. While the table
+    // is read-only (a search runs) a changed file waits: it returns false, reporting nothing.
     bool mergeChangesOnDisk(bool throwOnUnreadable = false);
     // What the timer does: merges changes on disk, then hands the table's image to the
     // writer thread (unless a save is in progress: its end starts the next one).
@@ -82,7 +87,7 @@ public:
     void mergeCopies(const QStringList& paths);
     SyncJournal& journal() { return m_journal; }
 
-    bool hasUnsavedChanges() const { return !m_dirty.empty(); }
+    bool hasUnsavedChanges() const { return !m_dirty.empty() || m_mustWrite || !m_displaced.empty(); }
     bool writing() const { return bool(m_writer); }
     void setSaveDelay(int ms) { m_timer.setInterval(ms); }
 
@@ -105,7 +110,8 @@ private:
         bool backupFailed = false;
         bool journalFailed = false;
         QString backupName;
-        FileStamp stamp;
+        QStringList displaced; // other programs' last-instant writes, kept under these names to be merged
+        FileStamp stamp;   // saved: as written; failed: as the failed save left it, when it touched it
         QByteArray hash;
         QByteArray image; // the job's image, its buffer to reuse
     };
@@ -113,10 +119,15 @@ private:
     void saveSoon();
     Job prepareJob();
     void startWriter(Job job);
+    void settle(Result& result);
     void finishWrite(Result& result);
+    void noteBackup(const Result& result);
+    bool mergeFile(const QString& fileName, bool displaced, bool throwOnUnreadable);
+    void mergeDisplaced();
+    void dropMergedLeftovers();
     static Result runJob(Job job);
     static void backUp(const Job& job, Result& result);
-    static void pruneBackups(const QString& folder);
+    static void pruneBackups(const QString& folder, const QString& justWritten);
 
     DatedEntries mergeBase(const DatedEntries& read, const DatedEntries& theirs) const;
     QByteArray knownHash();
@@ -137,6 +148,7 @@ private:
     QString m_fileName;
     TDateTime m_settingsDate;
     QTimer m_timer;
+    QTimer m_retry;
 
     // What this run last read or wrote: the image last read, and the texts written since
     // (each date's texts in the order written, the last one current; empty text: deleted).
@@ -151,7 +163,12 @@ private:
     std::unique_ptr<std::thread> m_writer;
     std::unique_ptr<Result> m_writerResult;
     QByteArray m_spareImage;
-    TDateTime m_backupCheckedDay = 0;
+    TDateTime m_backupCheckedDay = 0;   // the day whose backup is made (or was there)
+    TDateTime m_backupReportedDay = 0;  // the day whose failing backup was reported
+    bool m_mustWrite = false;           // the file lacks what a merge brought in, though no date is dirty
+    std::vector<std::set<TDateTime>> m_exposed; // the dates of saves that were the file for an instant
+    std::vector<QString> m_displaced;       // swapped out by a save, still to be merged
+    std::vector<QString> m_mergedLeftovers; // merged into the table: removed once a save holds them
     bool m_saveFailureReported = false;
     bool m_unreadableReported = false;
 

@@ -465,7 +465,7 @@ void TVolgaDataset::SaveToFile(const QString& fileName)
         QFile::remove(backup);
         QFile::copy(fileName, backup);
     }
-    if (!writeFileWhole(fileName, saveImage())) raise(fmt("Cannot create file %s", fileName));
+    if (!writeFileWhole(fileName, saveImage(), &m_fileStamp)) raise(fmt("Cannot create file %s", fileName));
 }
 
 QByteArray TVolgaDataset::saveImage(QByteArray buffer)

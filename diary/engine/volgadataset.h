@@ -6,6 +6,7 @@
 #include "diary/engine/keybuffer.h"
 #include "diary/engine/variant.h"
 #include "diary/engine/volgacursor.h"
+#include "core/savefile.h"
 
 #include <QByteArrayView>
 #include <QFlags>
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vistelle {
@@ -73,6 +75,11 @@ public:
     // The bytes SaveToFile writes: the row store as it stands. A buffer handed over is
     // reused for them (a repeated save then touches no fresh memory).
     QByteArray saveImage(QByteArray buffer = {});
+    // The file the rows were last read from or written to, as it was read or written
+    // (taken from the open file): !exists() when the rows came from elsewhere.
+    const FileStamp& fileStamp() const { return m_fileStamp; }
+    // Hands the stamp over and forgets it (a stamp keeps its file open).
+    FileStamp takeFileStamp() { return std::exchange(m_fileStamp, {}); }
 
     TDatasetField* FindField(const QString& name) const;
     TDatasetField& FieldByName(const QString& name) const; // "Field '%s' not found"
@@ -95,6 +102,7 @@ public:
     std::function<void(TVolgaDataset* sender, int percent)> OnCallback;
 
 protected:
+    FileStamp m_fileStamp;
     // Fills m_cursor with the rows to show; throws on failure.
     virtual void loadRows() = 0;
     // Writes counted changes back to where the rows came from.

@@ -42,7 +42,10 @@ void TVolgaTable::loadRows()
     case lmFile:
         if (!loadReadAhead()) loadImage(readTableFile());
         break;
-    case lmStream: loadImage(m_stream); break;
+    case lmStream:
+        m_fileStamp = {};
+        loadImage(m_stream);
+        break;
     case lmClear:
         if (m_fieldDefs.isEmpty()) raise(QStringLiteral("Error creating table (no field descriptions)"));
         loadImage(TableWriter::emptyImage(m_fieldDefs));
@@ -56,11 +59,13 @@ void TVolgaTable::loadRows()
     rebuildFieldDefs();
 }
 
-QByteArray TVolgaTable::readTableFile() const
+QByteArray TVolgaTable::readTableFile()
 {
     if (!QFileInfo::exists(m_tableName)) raise(fmt("Error opening file %s", m_tableName));
     QFile file(m_tableName);
     if (!file.open(QIODevice::ReadOnly)) raise(fmt("Cannot open file %s", m_tableName));
+    // The very file read: another program writing the name meanwhile makes another stamp.
+    m_fileStamp = FileStamp::ofDescriptor(file.handle());
     QByteArray data = readWholeFile(file);
     if (file.error() != QFileDevice::NoError) raise(fmt("Cannot open file %s", m_tableName));
     return data;
@@ -96,6 +101,7 @@ bool TVolgaTable::loadReadAhead()
 {
     std::optional<ReadAhead::Read> ahead = ReadAhead::take(m_tableName);
     if (!ahead) return false;
+    m_fileStamp = ahead->stamp;
     const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
     // A table that reports its progress is read here, where the progress is shown.
     if (!parsed || OnCallback) {

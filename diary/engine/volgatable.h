@@ -43,7 +43,7 @@ private:
     void loadImage(const QByteArray& image);
     // The rows of a table image; throws the error its Open reports.
     static std::shared_ptr<TVolgaCursor> parseImage(const QByteArray& image, std::function<void(int)> progress);
-    QByteArray readTableFile() const;
+    QByteArray readTableFile();
     void rebuildFieldDefs();
 
     QString m_tableName;

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(form->info(march4), western);
         QCOMPARE(form->info(march10), eastern);
         QCOMPARE(form->Today->text(), western);
-        // The western text is stored in the single-byte form earlier builds wrote.
+        // The western text is stored in the format's single-byte form for Western text.
         QVERIFY(readFile("diary.dat").contains(QByteArray("Caf\xe9 \x80" "3")));
     }
 

@@ -3,14 +3,23 @@
 // and the end of the session closes the window without questions.
 
 #include "app/mainform.h"
+#include "core/error.h"
+#include "core/inplacesave.h"
+#include "core/readahead.h"
 #include "core/savefile.h"
 #include "diary/diarykeeper.h"
+#include "diary/diaryrescue.h"
+#include "diary/exchange/diaryexport.h"
 #include "mainformfixture.h"
 #include "platform/sessionend.h"
+#include "tests/faults.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <csignal>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 using namespace vistelle;
 using namespace vistelle::testing;
@@ -18,6 +27,28 @@ using namespace vistelle::testing;
 Q_DECLARE_METATYPE(vistelle::testing::Row)
 
 namespace {
+
+// Folder permissions do not bind root. As root, file access runs under an ordinary
+// identity while the guard lives (the calling thread's own filesystem identity).
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser()
+    {
+        if (geteuid() != 0) return;
+        m_active = true;
+        setfsgid(65534);
+        setfsuid(65534);
+    }
+    ~AsOrdinaryUser()
+    {
+        if (!m_active) return;
+        setfsuid(0);
+        setfsgid(0);
+    }
+
+private:
+    bool m_active = false;
+};
 
 TDateTime march(int day) { return encodeDate(2009, 3, day); }
 
@@ -197,8 +228,18 @@ private slots:
 
     // Another program replaces the file after the merge read it and before the save
     // replaced it: the save gives way and the next one merges that file too.
+    void fileReplacedDuringASaveIsMergedNotOverwritten_data()
+    {
+        QTest::addColumn<bool>("canSwap");
+        QTest::newRow("swapped out, then merged") << true;
+        QTest::newRow("no swap (network file systems): the save gives way") << false;
+    }
+
     void fileReplacedDuringASaveIsMergedNotOverwritten()
     {
+        QFETCH(bool, canSwap);
+        if (!canSwap) faults::exchange = EINVAL;
+        const auto restore = qScopeGuard([] { faults::clear(); });
         writeDiary({{march(2), "old"}});
         auto form = fx->start();
         QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
@@ -216,6 +257,147 @@ private slots:
         QTRY_COMPARE(saved.count(), 1);
         QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "ours"}, {march(7), "first"}, {march(8), "second"}}));
         QCOMPARE(fx->boxes.log, QStringList());
+        QCOMPARE(leftoverSaves("diary.dat"), QStringList()); // the file swapped out is gone once merged and saved
+    }
+
+    // Another program saves in the instant between the keeper's last check and its swap:
+    // its file is swapped back, and the copy kept of it merged and then dropped.
+    void writeAtTheLastInstantIsMerged()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        faults::beforeRename = [] { writeDiary({{march(2), "old"}, {march(9), "at the last instant"}}); };
+        const auto restore = qScopeGuard([] { faults::clear(); });
+        store(*form, 3, "ours");
+        const QMap<TDateTime, QString> expected{{march(2), "old"}, {march(3), "ours"}, {march(9), "at the last instant"}};
+        QTRY_COMPARE(entriesOnDisk(), expected);
+        QTRY_COMPARE(leftoverSaves("diary.dat"), QStringList());
+        QVERIFY(!faults::beforeRename);
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    // A failed save that still wrote the file (its folder could not be synced, or it was cut
+    // short in place where the folder cannot be written) left a file of this run's own: the
+    // next save goes over it.
+    void ownFileLeftByAFailedSaveIsSavedOver_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("folder not synced") << false;
+        QTest::newRow("cut short in place") << true;
+    }
+
+    void ownFileLeftByAFailedSaveIsSavedOver()
+    {
+        QFETCH(bool, inPlace);
+        const QFile::Permissions enter = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner
+            | QFile::ExeGroup | QFile::ExeOther;
+        const QFile::Permissions all = enter | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QDir().mkdir("locked") && QDir().mkdir("data"));
+        QVERIFY(QFile::setPermissions(".", enter | QFile::WriteOwner) && QFile::setPermissions("data", all));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(QDir::currentPath() + "/data"));
+        const auto restore = qScopeGuard([] {
+            faults::clear();
+            qunsetenv("XDG_DATA_HOME");
+            QFile::setPermissions("locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        TVolgaTable table;
+        createDiary(table, "locked/diary.dat");
+        QVERIFY(QFile::setPermissions("locked/diary.dat", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                              | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions("locked", inPlace ? enter : all));
+        DiaryKeeper keeper(table, "locked/diary.dat", settingsDateValue());
+        keeper.adopt();
+        const auto storeEntry = [&](int day, const char* text) {
+            table.AppendRecord({Variant::fromDateTime(march(day)), Variant(QByteArray(text))});
+            keeper.tableChanged(march(day));
+        };
+        QString first = "<no error>", second = "<no error>";
+        {
+            AsOrdinaryUser user;
+            storeEntry(2, "first");
+            if (inPlace) faults::writeBudget = table.saveImage().size() / 2; // the file torn in its middle
+            else faults::folderSync = EIO;
+            try {
+                keeper.saveNow();
+            } catch (const vistelle::Error& e) {
+                first = e.message();
+            }
+            faults::clear();
+            storeEntry(3, "second");
+            try {
+                keeper.saveNow();
+            } catch (const vistelle::Error& e) {
+                second = e.message();
+            }
+        }
+        QCOMPARE(first, QStringLiteral("Cannot create file locked/diary.dat"));
+        QCOMPARE(second, QStringLiteral("<no error>"));
+        QCOMPARE(entriesOf(rowsOf("locked/diary.dat")), (QMap<TDateTime, QString>{{march(2), "first"}, {march(3), "second"}}));
+    }
+
+    // The file known is the one read, not whatever is on disk once the keeper starts.
+    void writeBetweenTheReadAndTheKeepersStartIsMerged_data()
+    {
+        QTest::addColumn<bool>("readAhead");
+        QTest::newRow("plain open") << false;
+        QTest::newRow("read ahead") << true;
+    }
+
+    void writeBetweenTheReadAndTheKeepersStartIsMerged()
+    {
+        QFETCH(bool, readAhead);
+        writeDiary({{march(2), "old"}});
+        std::unique_ptr<ReadAhead> ahead;
+        if (readAhead) ahead = std::make_unique<ReadAhead>(std::vector<ReadAhead::File>{TVolgaTable::readAheadFile("diary.dat")});
+        TVolgaTable table;
+        table.setTableName("diary.dat");
+        table.Open();
+        writeDiary({{march(2), "old"}, {march(3), "theirs"}});
+        DiaryKeeper keeper(table, "diary.dat", settingsDateValue());
+        keeper.adopt();
+        table.AppendRecord({Variant::fromDateTime(march(5)), Variant(encodeStoredText("ours"))});
+        keeper.tableChanged(march(5));
+        keeper.saveNow();
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "theirs"}, {march(5), "ours"}}));
+    }
+
+    // The search stores the grey text first; it reaches the file while the search's box is
+    // open, though the table is read-only meanwhile.
+    void storeBeforeASearchReachesTheFileWhileItsBoxIsOpen()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "dentist at ten");
+        form->searchBox->setText("dentist");
+        QMap<TDateTime, QString> whileOpen;
+        fx->boxes.onBox = [&](const QString&) {
+            QTest::qWait(1000);
+            whileOpen = entriesOnDisk();
+        };
+        form->btnSearchClick();
+        QCOMPARE(whileOpen.value(march(4)), QStringLiteral("dentist at ten"));
+    }
+
+    // A diary.dat that an in-place save left torn is restored at start from the copy that
+    // save kept.
+    void fileTornByAnInPlaceSaveIsRestoredAtStart()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(QDir::currentPath() + "/data"));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        writeDiary({{march(2), "saved in place"}});
+        const QByteArray whole = readFile("diary.dat");
+        QVERIFY(QDir().mkpath(QFileInfo(inPlaceCopyName("diary.dat")).path()));
+        writeBytes(inPlaceCopyName("diary.dat"), whole);
+        writeBytes("diary.dat", whole.left(whole.size() - 30));
+        auto form = fx->start();
+        QCOMPARE(fx->boxes.log.size(), 2);
+        QVERIFY(fx->boxes.log[0].startsWith("error: Error opening table: "));
+        QCOMPARE(fx->boxes.log[1], QStringLiteral("message: diary.dat was damaged while it was being saved; it was restored from the copy kept for that save."));
+        QCOMPARE(readFile("diary.dat"), whole);
+        QVERIFY(!QFile::exists(inPlaceCopyName("diary.dat")));
+        QCOMPARE(form->Today->text(), QString()); // the diary is available: 4 March is empty
+        store(*form, 3, "after");
+        QVERIFY(form->close());
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "saved in place"}, {march(3), "after"}}));
     }
 
     void greyTextIsStoredBeforeTheMergeAndTheEditorShowsTheResult()
@@ -309,6 +491,47 @@ private slots:
         store(*form, 6, "next day");
         QTRY_COMPARE(saved.count(), 3);
         QCOMPARE(readFile("backups/diary-2009-03-05.dat"), endOfDay);
+    }
+
+    // A backup that could not be made is made by a later save of the same day.
+    void dayBackupIsMadeOnceItCan()
+    {
+        writeDiary({{march(2), "old"}});
+        writeBytes("backups", "a file where the folder belongs");
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 3, "new");
+        QTRY_COMPARE(saved.count(), 1);
+        const QStringList failed{"error: Cannot create file backups/diary-2009-03-04.dat."};
+        QCOMPARE(fx->boxes.log, failed);
+        store(*form, 5, "still failing");
+        QTRY_COMPARE(saved.count(), 2);
+        QCOMPARE(fx->boxes.log, failed); // reported once a day
+        QVERIFY(QFile::remove("backups"));
+        const QByteArray before = readFile("diary.dat");
+        store(*form, 6, "later");
+        QTRY_COMPARE(saved.count(), 3);
+        QCOMPARE(readFile("backups/diary-2009-03-04.dat"), before);
+    }
+
+    // With the clock put back, the backup just written is older than the others: it is kept.
+    void backupWrittenAfterTheClockWentBackIsKept()
+    {
+        QVERIFY(QDir().mkpath("backups"));
+        for (int i = 0; i < 35; ++i) {
+            const DateParts d = decodeDate(encodeDate(2009, 4, 1) + i);
+            writeBytes(QStringLiteral("backups/diary-2009-%1-%2.dat").arg(d.month, 2, 10, QChar('0')).arg(d.day, 2, 10, QChar('0')), "x");
+        }
+        writeBytes("backups/diary-2009-03-01-conflict.dat", "kept");
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 3, "new");
+        QTRY_COMPARE(saved.count(), 1);
+        QVERIFY(QFile::exists("backups/diary-2009-03-04.dat"));
+        QVERIFY(QFile::exists("backups/diary-2009-03-01-conflict.dat"));
+        const QStringList kept = QDir("backups").entryList({"diary-2009-0?-??.dat"}, QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), DiaryKeeper::BackupsKept);
+        QCOMPARE(kept[1], QStringLiteral("diary-2009-04-07.dat"));
     }
 
     void backupNameTakenByAFolderIsReportedAndTheSaveGoesOn()
@@ -485,6 +708,80 @@ private slots:
         const QStringList rescued = QDir().entryList({"diary-unsaved-*.dat"}, QDir::Files);
         QCOMPARE(rescued.size(), 1);
         QCOMPARE(rowsOf(rescued[0]).first(), (Row{march(4), "not to be lost"}));
+    }
+
+    // The session ends while the close's error box or its question waits for an answer:
+    // the entries are rescued as at any end whose save fails.
+    void sessionEndDuringACloseBoxRescuesTheEntries_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("error box") << "error: Cannot create file diary.dat.";
+        QTest::newRow("question") << "confirm: The diary could not be saved. Close without saving it?";
+    }
+
+    void sessionEndDuringACloseBoxRescuesTheEntries()
+    {
+        QFETCH(QString, box);
+        auto form = fx->start();
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat"));
+        MainFormFixture::type(*form, "typed before the logout");
+        fx->boxes.onBox = [&](const QString& entry) {
+            if (entry == box) form->endSession();
+        };
+        QVERIFY(!form->close());
+        QCOMPARE(form->endStatus(), 1);
+        QVERIFY(!form->isVisible());
+        const QStringList rescued = QDir().entryList({"diary-unsaved-*.dat"}, QDir::Files);
+        QCOMPARE(rescued.size(), 1);
+        QCOMPARE(rowsOf(rescued[0]).first(), (Row{march(4), "typed before the logout"}));
+    }
+
+    // The rescue tries its places in turn, and with none left writes the entries to the
+    // report (standard error) as the Markdown export does, or protected, never as text.
+    void rescueGoesToTheFirstPlaceThatTakesIt_data()
+    {
+        QTest::addColumn<bool>("placeLeft");
+        QTest::addColumn<bool>("protectedDiary");
+        QTest::newRow("second place") << true << false;
+        QTest::newRow("no place") << false << false;
+        QTest::newRow("no place, protected diary") << false << true;
+    }
+
+    void rescueGoesToTheFirstPlaceThatTakesIt()
+    {
+        QFETCH(bool, placeLeft);
+        QFETCH(bool, protectedDiary);
+        QCOMPARE(rescueFolders(), (QStringList{QDir::currentPath(), QDir::homePath(), "/var/tmp", "/tmp"}));
+        writeDiary({{march(2), "two"}, {march(3), "three"}});
+        TVolgaTable table;
+        table.setTableName("diary.dat");
+        table.Open();
+        QVERIFY(QDir().mkdir("place"));
+        DiaryRescue rescue;
+        rescue.folders = {QDir::currentPath() + "/missing"};
+        if (placeLeft) rescue.folders << QDir::currentPath() + "/place";
+        if (protectedDiary) rescue.protect = [](const QByteArray& image) { return "sealed:" + image.left(8); };
+        FILE* report = std::tmpfile();
+        rescue.report = report;
+        const QString written = rescue.run(table, settingsDateValue());
+        std::rewind(report);
+        QByteArray said(1 << 16, '\0');
+        said.truncate(qsizetype(std::fread(said.data(), 1, size_t(said.size()), report)));
+        std::fclose(report);
+        if (placeLeft) {
+            QVERIFY(written.startsWith(QDir::currentPath() + "/place/diary-unsaved-"));
+            QCOMPARE(rowsOf(written).size(), 2);
+            QCOMPARE(said, "The diary's entries were written to " + written.toUtf8() + "\n");
+        } else if (protectedDiary) {
+            QVERIFY(written.isEmpty());
+            QCOMPARE(said, "The diary's entries could not be written to any file; here they are, protected (base64):\n"
+                               + ("sealed:" + table.saveImage().left(8)).toBase64() + "\n");
+        } else {
+            QCOMPARE(said, "The diary's entries could not be written to any file; here they are:\n"
+                               + exportEntries(entriesInDateOrder(table, settingsDateValue()), ExportFormat::Markdown));
+            QVERIFY(said.contains("three"));
+        }
     }
 
     void signalsBecomeOneEvent_data()

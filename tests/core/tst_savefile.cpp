@@ -3,7 +3,9 @@
 
 #include "core/error.h"
 #include "diary/exchange/diarylayout.h"
+#include "core/inplacesave.h"
 #include "core/savefile.h"
+#include "tests/faults.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/jpeggraphic.h"
 #include "pictures/setfilewriter.h"
@@ -17,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -103,6 +106,8 @@ void fillSet(TLMDGraphicList& list)
     item.setPicture(Picture(std::make_shared<JpegGraphic>(jpeg)));
 }
 
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
+
 const QFile::Permissions AllRead = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
 const QFile::Permissions AllReadWrite = AllRead | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 const QFile::Permissions AllEnter = AllRead | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
@@ -112,7 +117,15 @@ const QFile::Permissions AllEnter = AllRead | QFile::ExeOwner | QFile::ExeGroup 
 class TestSaveFile : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_data; // the user's data folder, where in-place saves keep their copy
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(QFile::setPermissions(m_data.path(), AllEnter | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    }
+
     void savesInPlaceInAFolderThatCannotBeWritten()
     {
         QTemporaryDir dir;
@@ -188,6 +201,185 @@ private slots:
         QCOMPARE(error, "Cannot create file " + path);
         QCOMPARE(readFile(path), diary);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("diary.dat"));
+    }
+    // The data reaches the disk before the file is replaced, and the new name with its
+    // folder: a sync that fails fails the save.
+    void failedSyncFailsTheSave_data()
+    {
+        QTest::addColumn<bool>("dataSyncFails");
+        QTest::newRow("data sync") << true;
+        QTest::newRow("folder sync") << false;
+    }
+
+    void failedSyncFailsTheSave()
+    {
+        QFETCH(bool, dataSyncFails);
+        QTemporaryDir dir, other;
+        TVolgaTable table;
+        openDiary(table, other.path());
+        const QString path = dir.filePath("diary.dat");
+        writeFile(path, "old", AllReadWrite);
+        (dataSyncFails ? faults::dataSync : faults::folderSync) = EIO;
+        const SaveResult result = saveFile(path, "new");
+        const QString error = errorOf([&] { table.SaveToFile(path); });
+        faults::clear();
+        QVERIFY(!result.saved);
+        QCOMPARE(error, "Cannot create file " + path);
+        // A failed data sync leaves the old file; a failed folder sync the file this save
+        // wrote, which its stamp names so that the next save goes over it.
+        QCOMPARE(readFile(path), dataSyncFails ? QByteArray("old") : table.saveImage());
+        QCOMPARE(result.stamp.exists(), !dataSyncFails);
+        QCOMPARE(filesIn(dir.path()), QStringList("diary.dat"));
+    }
+
+    // Another program replaces the file between the merge and the save: the save gives way,
+    // whether the file system can swap two files in one step or not.
+    void writeAtTheLastInstantIsNeverReplacedUnseen_data()
+    {
+        QTest::addColumn<bool>("canSwap");
+        QTest::newRow("swap") << true;
+        QTest::newRow("no swap (network file systems)") << false;
+    }
+
+    void writeAtTheLastInstantIsNeverReplacedUnseen()
+    {
+        QFETCH(bool, canSwap);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("diary.dat");
+        writeFile(path, "seen", AllReadWrite);
+        const FileStamp seen = FileStamp::of(path);
+        if (!canSwap) faults::exchange = EINVAL;
+        SaveResult result = saveFile(path, "ours", &seen); // the file is still the one seen
+        QVERIFY(result.saved);
+        QVERIFY(result.displaced.isEmpty());
+        QCOMPARE(result.stamp, FileStamp::of(path));
+
+        const FileStamp ours = result.stamp;
+        const auto anotherProgramSaves = [&] {
+            writeFile(dir.filePath("other"), "theirs", AllReadWrite);
+            QVERIFY(::rename(QFile::encodeName(dir.filePath("other")).constData(), QFile::encodeName(path).constData()) == 0);
+        };
+        anotherProgramSaves(); // before the save: it is seen at once
+        result = saveFile(path, "ours again", &ours);
+        QVERIFY(!result.saved && result.changedOnDisk && result.displaced.isEmpty());
+        QCOMPARE(readFile(path), QByteArray("theirs"));
+
+        const FileStamp theirs = FileStamp::of(path);
+        faults::beforeRename = anotherProgramSaves; // at the last instant
+        result = saveFile(path, "ours again", &theirs);
+        faults::clear();
+        // Swapped out, it is swapped back at once, and a copy kept to be merged (a program
+        // reading in that instant saw the save); without a swap it is never replaced.
+        QVERIFY(!result.saved && result.changedOnDisk);
+        QCOMPARE(readFile(path), QByteArray("theirs"));
+        QCOMPARE(result.displaced.size(), canSwap ? 1 : 0);
+        if (canSwap) QCOMPARE(readFile(result.displaced[0]), QByteArray("theirs"));
+        QCOMPARE(leftoverSaves(path), result.displaced);
+        for (const QString& name : result.displaced) QFile::remove(name);
+        // What a crash can leave under a temporary name is listed to be merged, oldest first.
+        writeFile(path + ".Ab3dE6", "left by a crash", AllReadWrite);
+        writeFile(path + ".notmine", "other", AllReadWrite);
+        QCOMPARE(leftoverSaves(path), QStringList(path + ".Ab3dE6"));
+        // A file that appears where none was seen is not replaced either.
+        const QString fresh = dir.filePath("fresh.dat");
+        const FileStamp none;
+        writeFile(fresh, "theirs", AllReadWrite);
+        QVERIFY(saveFile(fresh, "ours", &none).changedOnDisk);
+        QCOMPARE(readFile(fresh), QByteArray("theirs"));
+    }
+
+    // In a folder the user cannot write, a save that cannot have all the space it needs
+    // fails before a byte of the file changes.
+    void inPlaceSaveOnAFullDiskLeavesTheFileWhole_data()
+    {
+        QTest::addColumn<bool>("smallDisk");
+        QTest::addColumn<long>("fileSystem");
+        QTest::newRow("full disk") << true << 0L;
+        QTest::newRow("space cannot be reserved") << false << 0L;
+        // An overwrite there needs new blocks: reserved space does not cover it.
+        QTest::newRow("copy on write (btrfs)") << false << 0x9123683EL;
+    }
+
+    void inPlaceSaveOnAFullDiskLeavesTheFileWhole()
+    {
+        QFETCH(bool, smallDisk);
+        QFETCH(long, fileSystem);
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), AllEnter | QFile::WriteOwner));
+        const QString disk = dir.filePath("disk");
+        QVERIFY(QDir().mkdir(disk));
+        if (smallDisk && ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here (it needs root); the reserve is tested without it");
+        const auto unmount = qScopeGuard([&] {
+            if (smallDisk) ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
+        });
+        QVERIFY(QFile::setPermissions(disk, AllEnter | QFile::WriteOwner));
+        const QString locked = disk + "/locked";
+        QVERIFY(QDir().mkdir(locked));
+        const QByteArray old(100000, 'o');
+        writeFile(locked + "/diary.dat", old, AllReadWrite);
+        if (smallDisk) {
+            QFile filler(disk + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {}
+        } else if (fileSystem) {
+            faults::fileSystem = fileSystem;
+        } else {
+            faults::reserve = EOPNOTSUPP;
+        }
+        QVERIFY(QFile::setPermissions(locked, AllEnter));
+        const QByteArray bigger(160000, 'n');
+        SaveResult result;
+        {
+            AsOrdinaryUser user;
+            result = saveFile(locked + "/diary.dat", bigger);
+        }
+        faults::clear();
+        QVERIFY(!result.saved);
+        QVERIFY(readFile(locked + "/diary.dat") == old);
+        QVERIFY(!QFile::exists(inPlaceCopyName(locked + "/diary.dat")));
+
+        if (smallDisk) QVERIFY(QFile::remove(disk + "/filler"));
+        {
+            AsOrdinaryUser user;
+            result = saveFile(locked + "/diary.dat", bigger);
+        }
+        QVERIFY(result.saved);
+        QVERIFY(readFile(locked + "/diary.dat") == bigger);
+        QVERIFY(!QFile::exists(inPlaceCopyName(locked + "/diary.dat")));
+        QCOMPARE(filesIn(locked), QStringList("diary.dat"));
+    }
+
+    // A save in place cut short leaves the file torn, and the copy it made first: the file
+    // is restored from it, and the copy counts as a leftover until then.
+    void inPlaceSaveCutShortIsRestoredFromItsCopy()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), AllEnter | QFile::WriteOwner));
+        const QString locked = dir.filePath("locked");
+        QVERIFY(QDir().mkdir(locked));
+        const QString path = locked + "/diary.dat";
+        writeFile(path, QByteArray(5000, 'o'), AllReadWrite);
+        QVERIFY(QFile::setPermissions(locked, AllEnter));
+        const QByteArray image(8000, 'n');
+        SaveResult result;
+        {
+            AsOrdinaryUser user;
+            faults::writeBudget = 3000;
+            result = saveFile(path, image);
+            faults::clear();
+        }
+        QVERIFY(!result.saved);
+        QCOMPARE(result.stamp, FileStamp::of(path)); // the keeper knows the file as its own
+        QCOMPARE(readFile(path), QByteArray(3000, 'n') + QByteArray(2000, 'o') + QByteArray(3000, '\0')); // reserved
+        QCOMPARE(leftoverSaves(path), QStringList(inPlaceCopyName(path)));
+        {
+            AsOrdinaryUser user;
+            QVERIFY(restoreFromInPlaceCopy(path));
+        }
+        QCOMPARE(readFile(path), image);
+        QCOMPARE(leftoverSaves(path), QStringList());
+        QVERIFY(QFile::setPermissions(locked, AllEnter | QFile::WriteOwner));
     }
 };
 

@@ -2,11 +2,14 @@
 // and saved as the window saves as you go, on a writer thread) and a picture set are saved
 // over and over by a child process (this same program started with a child switch), which
 // is killed at a random moment; after each kill the file must open and
-// hold either the version last reported as saved or the one after it, never less.
+// hold either the version last reported as saved or the one after it, never less. And
+// another program writing diary.dat every few milliseconds while the keeper saves loses
+// none of its entries.
 
 #include "diaryfile.h"
 #include "xsession.h"
 
+#include "core/error.h"
 #include "diary/diarykeeper.h"
 #include "diary/engine/volgatable.h"
 #include "pictures/builtinpictures.h"
@@ -38,6 +41,9 @@ constexpr int SetKills = 100;
 const QString DiaryChild = QStringLiteral("--save-diary-loop");
 const QString SetChild = QStringLiteral("--save-set-loop");
 const QString KeeperChild = QStringLiteral("--keep-diary-loop");
+const QString WriterChild = QStringLiteral("--write-beside-loop");
+constexpr int WriterIntervalMs = 3;
+constexpr int RaceMs = 5000;
 
 // --- the versions both sides agree on ---
 
@@ -174,6 +180,29 @@ int setChild(const QString& dir)
     }
 }
 
+// Another program writing the diary the usual way: it reads diary.dat, adds one entry,
+// writes the result to a file of its own and renames that over diary.dat; every few
+// milliseconds, until killed.
+TDateTime theirDate(int n) { return encodeDate(1990, 1, 1) + n; }
+TDateTime ourDate(int n) { return encodeDate(1960, 1, 1) + n; }
+
+int writerChild(const QString& dir)
+{
+    QDir::setCurrent(dir);
+    for (int n = 1;; ++n) {
+        TVolgaTable table;
+        table.setLoadMode(lmStream);
+        table.setLoadStream(fileBytes(QStringLiteral("diary.dat")));
+        table.Open();
+        table.AppendRecord({Variant::fromDateTime(theirDate(n)), Variant(QByteArray("theirs ") + QByteArray::number(n))});
+        if (!writeFileBytes(QStringLiteral("other-program.tmp"), table.saveImage())
+            || std::rename("other-program.tmp", "diary.dat") != 0)
+            return 2;
+        report(n);
+        QThread::msleep(WriterIntervalMs);
+    }
+}
+
 // --- the parent ---
 
 class Killer {
@@ -237,7 +266,66 @@ private slots:
     void killedDiarySavesLeaveTheOldOrTheNewTable_data();
     void killedDiarySavesLeaveTheOldOrTheNewTable();
     void killedSetSavesLeaveTheOldOrTheNewSet();
+    void writesOfAnotherProgramDuringSavesAreNeverLost();
 };
+
+void TestCrashSafety::writesOfAnotherProgramDuringSavesAreNeverLost()
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    writeDiary(QStringLiteral("diary.dat"), largeDiary(300) << DiaryRow{settingsDate(), versionText(0)});
+    TVolgaTable table;
+    table.setTableName(QStringLiteral("diary.dat"));
+    table.Open();
+    DiaryKeeper keeper(table, QStringLiteral("diary.dat"), settingsDate());
+    keeper.adopt();
+
+    QProcess writer;
+    writer.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(writer);
+    writer.start(QCoreApplication::applicationFilePath(), {WriterChild, dir.path()});
+    QVERIFY(writer.waitForReadyRead(30000));
+    QElapsedTimer clock;
+    clock.start();
+    int ours = 0, gaveWay = 0;
+    while (clock.elapsed() < RaceMs) {
+        ++ours;
+        table.AppendRecord({Variant::fromDateTime(ourDate(ours)), Variant(QByteArray("ours ") + QByteArray::number(ours))});
+        keeper.tableChanged(ourDate(ours));
+        try {
+            keeper.saveNow();
+        } catch (const Error&) {
+            ++gaveWay; // three writes in a row at the last instant: the next save tries again
+        }
+    }
+    writer.kill();
+    writer.waitForFinished(30000);
+    int theirs = 0;
+    for (const QByteArray& line : writer.readAllStandardOutput().split('\n')) {
+        if (!line.isEmpty()) theirs = line.toInt();
+    }
+    keeper.saveNow();
+
+    QSet<TDateTime> onDisk;
+    for (const DiaryRow& row : readDiary(QStringLiteral("diary.dat"))) onDisk.insert(row.date);
+    int lostTheirs = 0, lostOurs = 0;
+    QStringList lost;
+    for (int n = 1; n <= theirs; ++n) {
+        if (onDisk.contains(theirDate(n))) continue;
+        ++lostTheirs;
+        lost << QString::number(n);
+    }
+    if (!lost.isEmpty()) qWarning("lost writes of the other program: %s", qPrintable(lost.join(u' ')));
+    for (int n = 1; n <= ours; ++n) lostOurs += !onDisk.contains(ourDate(n));
+    qInfo("%d saves of the keeper (%d gave way three times), %d writes of another program every %d ms: %d and %d lost",
+          ours, gaveWay, theirs, WriterIntervalMs, lostOurs, lostTheirs);
+    QVERIFY(theirs > 100);
+    QCOMPARE(lostTheirs, 0);
+    QCOMPARE(lostOurs, 0);
+    QCOMPARE(leftoverSaves(QStringLiteral("diary.dat")), QStringList());
+}
 
 void TestCrashSafety::killedDiarySavesLeaveTheOldOrTheNewTable_data()
 {
@@ -339,6 +427,7 @@ int main(int argc, char* argv[])
         if (args.size() == 3 && args[1] == DiaryChild) return diaryChild(args[2]);
         if (args.size() == 3 && args[1] == SetChild) return setChild(args[2]);
         if (args.size() == 3 && args[1] == KeeperChild) return keeperChild(args[2]);
+        if (args.size() == 3 && args[1] == WriterChild) return writerChild(args[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 2;

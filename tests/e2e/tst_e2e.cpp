@@ -72,6 +72,8 @@ private slots:
     void scaledDesktopKeepsTheRecordAndFitsThePreview();
     void signalsEndTheRunWithTheTextStored_data();
     void signalsEndTheRunWithTheTextStored();
+    void logoutDuringACloseBoxRescuesTheEntries_data();
+    void logoutDuringACloseBoxRescuesTheEntries();
     void storeReachesTheFileBeforeAKill();
     void secondStartBringsTheRunningWindowToTheFront();
     void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
@@ -606,6 +608,42 @@ void TestEndToEnd::signalsEndTheRunWithTheTextStored()
     QCOMPARE(rows[0], (DiaryRow{today(), "typed before logout"}));
     QCOMPARE(rows[1].date, settingsDate());
     QVERIFY(RecordPattern.match(QString::fromLatin1(rows[1].text)).hasMatch());
+}
+
+void TestEndToEnd::logoutDuringACloseBoxRescuesTheEntries_data()
+{
+    QTest::addColumn<bool>("atQuestion");
+    QTest::newRow("error box") << false;
+    QTest::newRow("question") << true;
+}
+
+// The save at close fails and the session ends while its error box or its question waits:
+// the entries go to a file of their own, as at any end whose save fails.
+void TestEndToEnd::logoutDuringACloseBoxRescuesTheEntries()
+{
+    QFETCH(bool, atQuestion);
+    auto run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    run->click(run->map().dayEditor());
+    run->type(QStringLiteral("typed before the logout"));
+    const QString diary = work(QStringLiteral("diary.dat"));
+    QVERIFY(QFile::remove(diary) && QDir().mkpath(diary + QStringLiteral("/in-the-way")));
+    run->requestClose();
+    WindowId box = waitForBox(ErrorBoxTitle);
+    QVERIFY2(box, "no error box for the failed save");
+    if (atQuestion) {
+        QVERIFY2(answerBox(box, QStringLiteral("Return")), "the box did not close");
+        box = waitForBox(ConfirmTitle);
+        QVERIFY2(box, "no question whether to close without saving");
+    }
+    QVERIFY(::kill(pid_t(run->pid()), SIGTERM) == 0);
+    QVERIFY2(run->waitForExit(), "the program did not end");
+    const QString said = run->errorOutput();
+    QVERIFY2(!run->crashed() && run->exitCode() == 1, qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("The diary's entries were written to ")), qPrintable(said));
+    const QStringList rescued = QDir(work(QStringLiteral("."))).entryList({QStringLiteral("diary-unsaved-*.dat")}, QDir::Files);
+    QCOMPARE(rescued.size(), 1);
+    QCOMPARE(readDiary(work(rescued[0])).first(), (DiaryRow{today(), "typed before the logout"}));
 }
 
 // A store is on disk within a second; a kill then loses nothing, and the lock the killed
