@@ -1,5 +1,7 @@
 #include "cli/commandline.h"
 
+#include "cli/diarypassword.h"
+#include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
 
 #include <QFileInfo>
@@ -29,6 +31,26 @@ void requireFile(const QString& fileName)
     const QFileInfo info(fileName);
     if (!info.exists()) throw UsageError(QStringLiteral("%1: no such file").arg(fileName));
     if (!info.isFile()) throw UsageError(QStringLiteral("%1: not a file").arg(fileName));
+}
+
+QString diaryArgument(const CommandLine& line)
+{
+    if (line.files().size() > 1) throw UsageError(QStringLiteral("one diary at a time"));
+    const QString diary = line.files().value(0, QStringLiteral("diary.dat"));
+    requireFile(diary);
+    return diary;
+}
+
+std::vector<ExportEntry> readDiary(TVolgaTable& table, const QString& diary, const QString& passwordFile)
+{
+    try {
+        openDiaryTable(table, diary, passwordFile);
+    } catch (const Error& e) {
+        raise(diary + QStringLiteral(": ") + e.message());
+    }
+    std::vector<ExportEntry> entries = entriesInDateOrder(table, settingsDate());
+    std::erase_if(entries, [](const ExportEntry& e) { return !isCalendarDay(e.date) || e.text->isEmpty(); });
+    return entries;
 }
 
 int runCommand(const QString& command, Streams& io, const std::function<int()>& body)

@@ -1,0 +1,91 @@
+#include "diary/exchange/markdownlines.h"
+
+#include "core/error.h"
+
+#include <QIODevice>
+
+#include <cstring>
+
+namespace vistelle {
+
+namespace {
+
+constexpr qsizetype PieceSize = 256 * 1024;
+const QByteArray ByteOrderMark("\xEF\xBB\xBF");
+
+} // namespace
+
+MarkdownLines::MarkdownLines(QIODevice& in) : m_in(in) {}
+
+bool MarkdownLines::fill()
+{
+    if (m_end) return false;
+    if (m_pos > 0 && m_pos * 2 >= m_buffer.size()) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+    }
+    const qsizetype old = m_buffer.size();
+    m_buffer.resize(old + PieceSize);
+    const qint64 got = m_in.read(m_buffer.data() + old, PieceSize);
+    m_buffer.truncate(old + qMax<qint64>(got, 0));
+    if (got < 0) raise(QStringLiteral("line %1: %2").arg(m_number + 1).arg(m_in.errorString()));
+    if (got == 0) {
+        m_end = true;
+        if (!m_utf8.complete()) notUtf8(m_buffer.size());
+        return false;
+    }
+    const qsizetype bad = m_utf8.check(QByteArrayView(m_buffer.constData() + old, got));
+    if (bad >= 0) notUtf8(old + bad);
+    return true;
+}
+
+void MarkdownLines::notUtf8(qsizetype at) const
+{
+    qint64 line = m_number + 1;
+    for (qsizetype i = m_pos; i < at && i < m_buffer.size(); ++i) line += m_buffer[i] == '\n';
+    raise(QStringLiteral("line %1: not a Vistelle diary export: the file is not UTF-8 text").arg(line));
+}
+
+bool MarkdownLines::beginsWith(QByteArrayView prefix)
+{
+    const qsizetype need = ByteOrderMark.size() + prefix.size();
+    while (m_buffer.size() - m_pos < need && fill()) {
+    }
+    const QByteArrayView start(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+    if (!m_started && start.startsWith(ByteOrderMark)) {
+        m_pos += ByteOrderMark.size();
+        m_started = true;
+        return beginsWith(prefix);
+    }
+    m_started = true;
+    return start.startsWith(prefix);
+}
+
+bool MarkdownLines::next(QByteArray& line, bool& crlf)
+{
+    if (!m_started) beginsWith({});
+    for (;;) {
+        const qsizetype from = m_pos + m_scanned;
+        const void* lf = std::memchr(m_buffer.constData() + from, '\n', size_t(m_buffer.size() - from));
+        if (lf) {
+            const qsizetype end = static_cast<const char*>(lf) - m_buffer.constData();
+            crlf = end > m_pos && m_buffer[end - 1] == '\r';
+            line = m_buffer.mid(m_pos, end - m_pos - (crlf ? 1 : 0));
+            m_pos = end + 1;
+            m_scanned = 0;
+            ++m_number;
+            return true;
+        }
+        m_scanned = m_buffer.size() - m_pos; // counted from m_pos, which fill may move
+        if (!fill()) break;
+    }
+    if (m_pos >= m_buffer.size()) return false;
+    line = m_buffer.mid(m_pos);
+    crlf = false;
+    m_pos = m_buffer.size();
+    m_scanned = 0;
+    ++m_number;
+    return true;
+}
+
+} // namespace vistelle

@@ -1,0 +1,44 @@
+#pragma once
+// The lines of a Markdown export read from a stream, a piece at a time: each line ends in
+// LF or CR LF, the last may end without either. The bytes are checked as UTF-8 as they
+// arrive, so that a file of another kind is refused at its first bad byte, and only the
+// line being read is held, so that memory stays within a few pieces plus the longest line.
+
+#include "diary/exchange/utf8text.h"
+
+#include <QByteArray>
+
+class QIODevice;
+
+namespace vistelle {
+
+class MarkdownLines {
+public:
+    explicit MarkdownLines(QIODevice& in);
+
+    // Whether the stream begins with prefix, a leading U+FEFF passed over; reads no more
+    // than it needs to tell.
+    bool beginsWith(QByteArrayView prefix);
+
+    // The next line without its line break, and whether the break was CR LF; false at the
+    // end. Throws "line N: …" at a byte that is not UTF-8 or when the stream fails.
+    bool next(QByteArray& line, bool& crlf);
+
+    // The number of the line last returned, from 1.
+    qint64 number() const { return m_number; }
+
+private:
+    bool fill(); // appends a piece; false at the end
+    [[noreturn]] void notUtf8(qsizetype at) const;
+
+    QIODevice& m_in;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;     // the start of the next line in m_buffer
+    qsizetype m_scanned = 0; // the bytes from m_pos on known to hold no LF
+    qint64 m_number = 0;
+    bool m_end = false;
+    bool m_started = false; // a leading U+FEFF passed over
+    Utf8Check m_utf8;
+};
+
+} // namespace vistelle
