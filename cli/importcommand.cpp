@@ -5,6 +5,7 @@
 #include "core/savefile.h"
 #include "diary/exchange/diarylayout.h"
 #include "diary/engine/volgatable.h"
+#include "diary/exchange/diaryexport.h"
 #include "diary/exchange/markdownimport.h"
 #include "platform/instance/instancelock.h"
 
@@ -14,6 +15,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <algorithm>
+#include <vector>
 #include <unistd.h>
 
 namespace vistelle::cli {
@@ -57,7 +60,9 @@ DatedEntries readExport(const QString& source)
     if (!opened) raise(fmt(QStringLiteral("Cannot open file %s"), source));
     DatedEntries entries;
     try {
-        readMarkdownExport(file, settingsDate(), [&](TDateTime date, QByteArray text) { entries.emplace(date, std::move(text)); });
+        readMarkdownExport(file, settingsDate(), [&](TDateTime date, QByteArray text) {
+            entries.emplace_hint(entries.end(), date, std::move(text)); // an export is in date order
+        });
     } catch (const Error& e) {
         raise((standardInput ? QStringLiteral("standard input") : source) + QStringLiteral(": ") + e.message());
     }
@@ -107,6 +112,27 @@ void saveDiary(TVolgaTable& table, const QString& diary)
         errno = 0;
         raise(cannotCreate(diary, ::access(QFile::encodeName(QFileInfo(diary).absolutePath()).constData(), W_OK) ? errno : 0));
     }
+}
+
+// Appends the entries of dates the diary lacks, in date order, as the merge would add them
+// at the end, and takes them out of entries; returns how many. Done here in one pass: the
+// merge looks up every date it handles, and after an append that look-up walks all rows.
+int appendNewDates(TVolgaTable& table, DatedEntries& entries)
+{
+    std::vector<TDateTime> ours;
+    for (const ExportEntry& e : entriesInDateOrder(table, settingsDate())) ours.push_back(e.date);
+    DatedEntries known;
+    int appended = 0;
+    for (auto& [date, text] : entries) {
+        if (std::binary_search(ours.begin(), ours.end(), date)) {
+            known.emplace_hint(known.end(), date, std::move(text));
+        } else {
+            table.AppendRecord({Variant::fromDateTime(date), Variant(text)});
+            ++appended;
+        }
+    }
+    entries = std::move(known);
+    return appended;
 }
 
 QString summary(const QString& diary, const ImportCounts& c)
@@ -160,7 +186,13 @@ int importCommand(const QStringList& args, Streams& io)
         openOrCreate(table, diary, bytes);
         const DatedEntries before = dryRun ? readEntries(table, settingsDate()) : DatedEntries();
         const DatedEntries imported = dryRun ? entries : DatedEntries();
-        const ImportCounts counts = importEntries(table, settingsDate(), std::move(entries));
+        const int appended = appendNewDates(table, entries);
+        // Ordered by date, the merge finds each remaining date by binary search instead of
+        // a walk through every row; the rows keep their order in the file.
+        table.setIndexFieldNames(QStringLiteral("date"));
+        ImportCounts counts = entries.empty() ? ImportCounts() : importEntries(table, settingsDate(), std::move(entries));
+        table.setIndexFieldNames(QString());
+        counts.added += appended;
         if (dryRun) {
             io.out += dryRunReport(before, readEntries(table, settingsDate()), imported);
             io.out += QStringLiteral("%1 (nothing written)\n").arg(summary(diary, counts).chopped(1)).toUtf8();

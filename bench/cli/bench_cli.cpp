@@ -1,6 +1,9 @@
 // On the diary of 36,500 entries (100 years, one entry of about 200 characters a day):
 // - vistelle-diary's export to Markdown against reading the diary file and writing as
 //   many bytes as the export through the same atomic save;
+// - its import of that export into a new diary against reading the diary and writing it;
+// - its search against the window's search loop;
+// - the peak memory of importing 1 GiB of junk;
 // - the month repaint of the calendar with the marks of the days with an entry against
 //   the same repaint without marks.
 
@@ -8,9 +11,11 @@
 #include "bench/common/largediary.h"
 #include "bench/common/windowsession.h"
 #include "cli/cli.h"
+#include "core/regional.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
 #include "diary/entrydays.h"
+#include "search/entrysearch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +23,11 @@
 #include <QTemporaryDir>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vistelle;
 using namespace vistelle::bench;
@@ -74,6 +84,96 @@ void BM_ReadAndWriteSameBytes(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * folder().exportSize);
 }
 BENCHMARK(BM_ReadAndWriteSameBytes)->Unit(benchmark::kMillisecond);
+
+// Import of the whole export into a new diary, against reading the diary file and
+// writing it again through the atomic save: the import's own work beyond the file's.
+void BM_ImportMarkdown(benchmark::State& state)
+{
+    folder();
+    for (auto _ : state) {
+        QFile::remove("imported.dat");
+        cli::Streams io;
+        if (cli::run({"import", "diary.md", "--into", "imported.dat"}, io) != 0) state.SkipWithError(io.err.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * folder().exportSize);
+}
+BENCHMARK(BM_ImportMarkdown)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAndWriteDiary(benchmark::State& state)
+{
+    folder();
+    for (auto _ : state) {
+        QFile file("diary.dat");
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        file.close();
+        if (!writeFileWhole("copy.dat", bytes)) state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_ReadAndWriteDiary)->Unit(benchmark::kMillisecond);
+
+// vistelle-diary search for a text no entry holds (every entry looked through), against
+// the window's search loop over the open table with the same test of each entry.
+void BM_SearchCommand(benchmark::State& state)
+{
+    folder();
+    for (auto _ : state) {
+        cli::Streams io;
+        if (cli::run({"search", "Tuesday lunch"}, io) != 1) state.SkipWithError("found or failed");
+    }
+}
+BENCHMARK(BM_SearchCommand)->Unit(benchmark::kMillisecond);
+
+void BM_WindowSearch(benchmark::State& state)
+{
+    TVolgaTable& table = folder().table;
+    const EntrySearch search(foldLower("Tuesday lunch"));
+    for (auto _ : state) {
+        table.setIndexFieldNames("date");
+        table.First();
+        qsizetype hits = 0;
+        while (!table.Eof()) {
+            QByteArrayView stored;
+            if (table.peekBytes("event", stored)) hits += search.indexIn(stored) >= 0;
+            table.Next();
+        }
+        table.setIndexFieldNames(QString());
+        if (hits != 0) state.SkipWithError("found");
+    }
+}
+BENCHMARK(BM_WindowSearch)->Unit(benchmark::kMillisecond);
+
+// The peak memory of a vistelle-diary process that imports 1 GiB of junk (random bytes,
+// then zeros), reported as the counter peak_MiB.
+void BM_ImportJunkPeakMemory(benchmark::State& state)
+{
+    folder();
+    {
+        QFile junk("junk.md");
+        junk.open(QIODevice::WriteOnly);
+        QByteArray random(1 << 20, '\0');
+        for (char& c : random) c = char(std::rand());
+        junk.write(random);
+        junk.resize(qint64(1) << 30);
+    }
+    long peakKiB = 0;
+    for (auto _ : state) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::freopen("/dev/null", "w", stderr);
+            ::execl(VISTELLE_DIARY_PROGRAM, "vistelle-diary", "import", "junk.md", "--into", "junk.dat", nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        ::wait4(child, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 1) state.SkipWithError("the junk was not refused");
+        peakKiB = std::max(peakKiB, usage.ru_maxrss);
+    }
+    state.counters["peak_MiB"] = double(peakKiB) / 1024;
+    QFile::remove("junk.md");
+}
+BENCHMARK(BM_ImportJunkPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Counts the paints, to be sure that a repaint paints.
 struct PaintCounter : QObject {

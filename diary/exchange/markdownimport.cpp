@@ -7,8 +7,10 @@
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace vistelle {
 
@@ -20,11 +22,21 @@ namespace {
 }
 
 // "## 2009-12-24 — …": the date; the words after it are for readers and not checked.
-TDateTime headingDate(const QByteArray& line, qint64 number)
+TDateTime headingDate(QByteArrayView line, qint64 number)
 {
     TDateTime date = 0;
-    const QByteArray rest = line.mid(3);
-    if (!tryParseIsoDate(QString::fromLatin1(rest.left(10)), date) || (rest.size() > 10 && rest[10] != ' '))
+    const QByteArrayView rest = line.size() >= 3 ? line.sliced(3) : QByteArrayView();
+    const auto digits = [&](qsizetype from, qsizetype n) {
+        int value = 0;
+        for (qsizetype i = from; i < from + n; ++i) {
+            if (rest[i] < '0' || rest[i] > '9') return -1;
+            value = value * 10 + (rest[i] - '0');
+        }
+        return value;
+    };
+    const bool isoForm = rest.size() >= 10 && rest[4] == '-' && rest[7] == '-';
+    const int year = isoForm ? digits(0, 4) : -1, month = isoForm ? digits(5, 2) : -1, day = isoForm ? digits(8, 2) : -1;
+    if (year < 0 || month < 0 || day < 0 || !tryEncodeDate(year, month, day, date) || (rest.size() > 10 && rest[10] != ' '))
         failAt(number, QStringLiteral("the heading \"%1\" names no date in the form 2009-12-24").arg(textOfUtf8(line)));
     return date;
 }
@@ -35,13 +47,13 @@ bool isAsciiPunctuation(char c)
 }
 
 // The character an entity of the escaped form stands for, and its length; 0 for none.
-qsizetype entityAt(const QByteArray& line, qsizetype at, char& c)
+qsizetype entityAt(QByteArrayView line, qsizetype at, char& c)
 {
     static const struct {
         const char* text;
         char c;
     } Entities[] = {{"&#32;", ' '}, {"&#9;", '\t'}, {"&#13;", '\r'}, {"&#10;", '\n'}};
-    const QByteArrayView rest(line.constData() + at, line.size() - at);
+    const QByteArrayView rest = line.sliced(at);
     for (const auto& e : Entities) {
         if (rest.startsWith(e.text)) {
             c = e.c;
@@ -54,9 +66,10 @@ qsizetype entityAt(const QByteArray& line, qsizetype at, char& c)
 // A line of the escaped form as text: "\" before punctuation gives the character, a "\"
 // that ends the line is a line break for viewers and no text, the four entities give
 // their characters.
-void appendEscapedLine(QByteArray& out, const QByteArray& line)
+void appendEscapedLine(QByteArray& out, QByteArrayView line)
 {
     const qsizetype n = line.size();
+    if (!std::memchr(line.data(), '\\', size_t(n)) && !std::memchr(line.data(), '&', size_t(n))) return void(out += line);
     qsizetype from = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char c = line[i];
@@ -94,6 +107,26 @@ QByteArray unescapeLineStarts(const QByteArray& text)
     return out;
 }
 
+// The dates read so far. An export lists them in order, so each new one is usually past
+// all others and needs no look-up; one that is not goes to a set of its own.
+class SeenDates {
+public:
+    bool insert(TDateTime date)
+    {
+        if (m_inOrder.empty() || date > m_inOrder.back()) {
+            if (m_others.count(date)) return false;
+            m_inOrder.push_back(date);
+            return true;
+        }
+        if (std::binary_search(m_inOrder.begin(), m_inOrder.end(), date)) return false;
+        return m_others.insert(date).second;
+    }
+
+private:
+    std::vector<TDateTime> m_inOrder;
+    std::set<TDateTime> m_others;
+};
+
 // The entry being read: its lines joined as they come, the last one removable.
 class EntryText {
 public:
@@ -104,7 +137,7 @@ public:
         m_text.clear();
         m_lines = 0;
     }
-    void add(const QByteArray& line, bool crlf, bool escaped)
+    void add(QByteArrayView line, bool crlf, bool escaped)
     {
         m_beforeLast = m_text.size();
         if (m_lines++ > 0) m_text += m_crlfHeading && !m_lastCrlf ? "\n" : "\r\n";
@@ -149,12 +182,12 @@ void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& 
     MarkdownLines lines(in);
     if (!lines.beginsWith("# "))
         raise(QStringLiteral("not a Vistelle diary export: it does not begin with a title line \"# \u2026\""));
-    QByteArray line;
+    QByteArrayView line;
     bool crlf = true;
     lines.next(line, crlf);
     const QByteArray mark = markdownFormMark();
     bool escaped = false, inEntry = false, blankBefore = false;
-    std::set<TDateTime> seen;
+    SeenDates seen;
     EntryText entry;
     while (lines.next(line, crlf)) {
         if (line.startsWith("## ")) {
@@ -163,7 +196,7 @@ void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& 
             const TDateTime date = headingDate(line, at);
             if (date == settingsDate)
                 failAt(at, QStringLiteral("%1 is the date of the window's settings, not of an entry").arg(isoDate(date)));
-            if (!seen.insert(date).second) failAt(at, QStringLiteral("a second entry for %1").arg(isoDate(date)));
+            if (!seen.insert(date)) failAt(at, QStringLiteral("a second entry for %1").arg(isoDate(date)));
             if (inEntry) {
                 entry.dropLastLine(); // the blank line before this heading
                 entry.finish(sink, escaped);
@@ -177,7 +210,7 @@ void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& 
             continue;
         }
         if (inEntry) entry.add(line, crlf, escaped);
-        else if (line == mark && !escaped) escaped = true;
+        else if (line == QByteArrayView(mark) && !escaped) escaped = true;
         else if (!line.isEmpty()) failAt(lines.number(), QStringLiteral("text before the first entry's heading"));
         blankBefore = line.isEmpty();
     }
@@ -190,7 +223,8 @@ DatedEntries readMarkdownExport(const QByteArray& file, TDateTime settingsDate)
     buffer.setData(file);
     buffer.open(QIODevice::ReadOnly);
     DatedEntries entries;
-    readMarkdownExport(buffer, settingsDate, [&](TDateTime date, QByteArray text) { entries.emplace(date, std::move(text)); });
+    readMarkdownExport(buffer, settingsDate,
+                       [&](TDateTime date, QByteArray text) { entries.emplace_hint(entries.end(), date, std::move(text)); });
     return entries;
 }
 

@@ -61,7 +61,7 @@ bool MarkdownLines::beginsWith(QByteArrayView prefix)
     return start.startsWith(prefix);
 }
 
-bool MarkdownLines::next(QByteArray& line, bool& crlf)
+bool MarkdownLines::next(QByteArrayView& line, bool& crlf)
 {
     if (!m_started) beginsWith({});
     for (;;) {
@@ -70,7 +70,7 @@ bool MarkdownLines::next(QByteArray& line, bool& crlf)
         if (lf) {
             const qsizetype end = static_cast<const char*>(lf) - m_buffer.constData();
             crlf = end > m_pos && m_buffer[end - 1] == '\r';
-            line = m_buffer.mid(m_pos, end - m_pos - (crlf ? 1 : 0));
+            line = QByteArrayView(m_buffer.constData() + m_pos, end - m_pos - (crlf ? 1 : 0));
             m_pos = end + 1;
             m_scanned = 0;
             ++m_number;
@@ -80,7 +80,7 @@ bool MarkdownLines::next(QByteArray& line, bool& crlf)
         if (!fill()) break;
     }
     if (m_pos >= m_buffer.size()) return false;
-    line = m_buffer.mid(m_pos);
+    line = QByteArrayView(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
     crlf = false;
     m_pos = m_buffer.size();
     m_scanned = 0;

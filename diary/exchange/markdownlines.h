@@ -21,8 +21,9 @@ public:
     bool beginsWith(QByteArrayView prefix);
 
     // The next line without its line break, and whether the break was CR LF; false at the
-    // end. Throws "line N: …" at a byte that is not UTF-8 or when the stream fails.
-    bool next(QByteArray& line, bool& crlf);
+    // end. The view holds until the next call. Throws "line N: …" at a byte that is not
+    // UTF-8 or when the stream fails.
+    bool next(QByteArrayView& line, bool& crlf);
 
     // The number of the line last returned, from 1.
     qint64 number() const { return m_number; }

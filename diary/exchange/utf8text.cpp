@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace vistelle {
 
 qsizetype Utf8Check::check(QByteArrayView piece)
@@ -14,9 +16,13 @@ qsizetype Utf8Check::check(QByteArrayView piece)
     while (i < n) {
         if (m_need == 0) {
             // ASCII runs, eight bytes at a time.
-            if (i + 8 <= n && !hasNonAsciiByte(QByteArrayView(piece.data() + i, 8))) {
-                i += 8;
-                continue;
+            if (i + 8 <= n) {
+                quint64 word;
+                std::memcpy(&word, p + i, 8);
+                if ((word & 0x8080808080808080ULL) == 0) {
+                    i += 8;
+                    continue;
+                }
             }
             const unsigned char c = p[i++];
             if (c < 0x80) continue;
