@@ -17,6 +17,8 @@ const QByteArray ByteOrderMark("\xEF\xBB\xBF");
 
 MarkdownLines::MarkdownLines(QIODevice& in) : m_in(in) {}
 
+// Reading stops at the first byte that is not UTF-8; the lines before it are still given
+// out, so that a fault earlier in the file is the one reported.
 bool MarkdownLines::fill()
 {
     if (m_end) return false;
@@ -31,18 +33,19 @@ bool MarkdownLines::fill()
     if (got < 0) raise(QStringLiteral("line %1: %2").arg(m_number + 1).arg(m_in.errorString()));
     if (got == 0) {
         m_end = true;
-        if (!m_utf8.complete()) notUtf8(m_buffer.size());
+        if (!m_utf8.complete()) m_bad = m_buffer.size();
         return false;
     }
     const qsizetype bad = m_utf8.check(QByteArrayView(m_buffer.constData() + old, got));
-    if (bad >= 0) notUtf8(old + bad);
+    if (bad >= 0) {
+        m_bad = old + bad;
+        m_end = true;
+    }
     return true;
 }
 
-void MarkdownLines::notUtf8(qsizetype at) const
+void MarkdownLines::notUtf8(qint64 line) const
 {
-    qint64 line = m_number + 1;
-    for (qsizetype i = m_pos; i < at && i < m_buffer.size(); ++i) line += m_buffer[i] == '\n';
     raise(QStringLiteral("line %1: not a Vistelle diary export: the file is not UTF-8 text").arg(line));
 }
 
@@ -51,14 +54,11 @@ bool MarkdownLines::beginsWith(QByteArrayView prefix)
     const qsizetype need = ByteOrderMark.size() + prefix.size();
     while (m_buffer.size() - m_pos < need && fill()) {
     }
+    if (m_bad >= 0 && m_bad - m_pos < need) notUtf8(1);
     const QByteArrayView start(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
-    if (!m_started && start.startsWith(ByteOrderMark)) {
-        m_pos += ByteOrderMark.size();
-        m_started = true;
-        return beginsWith(prefix);
-    }
+    if (!m_started && start.startsWith(ByteOrderMark)) m_pos += ByteOrderMark.size();
     m_started = true;
-    return start.startsWith(prefix);
+    return QByteArrayView(m_buffer.constData() + m_pos, m_buffer.size() - m_pos).startsWith(prefix);
 }
 
 bool MarkdownLines::next(QByteArrayView& line, bool& crlf)
@@ -66,7 +66,8 @@ bool MarkdownLines::next(QByteArrayView& line, bool& crlf)
     if (!m_started) beginsWith({});
     for (;;) {
         const qsizetype from = m_pos + m_scanned;
-        const void* lf = std::memchr(m_buffer.constData() + from, '\n', size_t(m_buffer.size() - from));
+        const qsizetype limit = m_bad >= 0 ? m_bad : m_buffer.size();
+        const void* lf = from < limit ? std::memchr(m_buffer.constData() + from, '\n', size_t(limit - from)) : nullptr;
         if (lf) {
             const qsizetype end = static_cast<const char*>(lf) - m_buffer.constData();
             crlf = end > m_pos && m_buffer[end - 1] == '\r';
@@ -76,9 +77,11 @@ bool MarkdownLines::next(QByteArrayView& line, bool& crlf)
             ++m_number;
             return true;
         }
+        if (m_bad >= 0) notUtf8(m_number + 1);
         m_scanned = m_buffer.size() - m_pos; // counted from m_pos, which fill may move
         if (!fill()) break;
     }
+    if (m_bad >= 0) notUtf8(m_number + 1); // a character cut off at the end
     if (m_pos >= m_buffer.size()) return false;
     line = QByteArrayView(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
     crlf = false;

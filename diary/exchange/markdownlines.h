@@ -1,8 +1,9 @@
 #pragma once
 // The lines of a Markdown export read from a stream, a piece at a time: each line ends in
 // LF or CR LF, the last may end without either. The bytes are checked as UTF-8 as they
-// arrive, so that a file of another kind is refused at its first bad byte, and only the
-// line being read is held, so that memory stays within a few pieces plus the longest line.
+// arrive and reading stops at the first bad byte, which is reported when the line that
+// holds it is reached (a fault in an earlier line comes first); only the line being read
+// is held, so that memory stays within a few pieces plus the longest line.
 
 #include "diary/exchange/utf8text.h"
 
@@ -30,13 +31,14 @@ public:
 
 private:
     bool fill(); // appends a piece; false at the end
-    [[noreturn]] void notUtf8(qsizetype at) const;
+    [[noreturn]] void notUtf8(qint64 line) const;
 
     QIODevice& m_in;
     QByteArray m_buffer;
     qsizetype m_pos = 0;     // the start of the next line in m_buffer
     qsizetype m_scanned = 0; // the bytes from m_pos on known to hold no LF
     qint64 m_number = 0;
+    qsizetype m_bad = -1;    // the first byte that is not UTF-8, once read
     bool m_end = false;
     bool m_started = false; // a leading U+FEFF passed over
     Utf8Check m_utf8;

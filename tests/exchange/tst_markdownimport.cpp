@@ -35,20 +35,24 @@ QString failureOf(const QByteArray& file)
     return {};
 }
 
-// Endless bytes of one kind, counting what was read.
+// Endless bytes of one kind after a start, counting what was read.
 class Endless : public QIODevice {
 public:
-    explicit Endless(QByteArray start, char fill) : m_start(std::move(start)), m_fill(fill) { open(ReadOnly); }
+    explicit Endless(QByteArray start, char fill) : m_start(std::move(start)), m_fill(fill) { open(ReadOnly | Unbuffered); }
     qint64 read = 0;
+    qint64 limit = -1; // when set: the bytes end there, handed out one at a time
+    bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* data, qint64 n) override
     {
+        if (limit >= 0) n = qMin<qint64>(1, limit - read);
         for (qint64 i = 0; i < n; ++i) data[i] = read + i < m_start.size() ? m_start[read + i] : m_fill;
         read += n;
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
+
 
 private:
     QByteArray m_start;
@@ -166,6 +170,19 @@ private slots:
     }
 
     // A good file cut at every length, or broken in its middle, reads or names a line.
+    // Read a byte at a time, lines and UTF-8 sequences run across the reader's pieces.
+    void byteByByteReadsAsWhole()
+    {
+        const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(QStringLiteral("\uFEFF\u65E5\r\n# two\r\n\u20AC\U0001F600"))},
+                                 {date(2009, 12, 25), "three"}};
+        const QByteArray file = exportEntries(diary, ExportFormat::Markdown);
+        Endless oneByOne(file, 0); // read ends where the file does
+        oneByOne.limit = file.size();
+        DatedEntries read;
+        readMarkdownExport(oneByOne, SettingsDate, [&](TDateTime d, QByteArray t) { read.emplace(d, std::move(t)); });
+        QCOMPARE(read, diary);
+    }
+
     void cutOrBrokenFileReadsOrNamesALine()
     {
         const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(QStringLiteral("\uFEFFone\r\n# two\r\n\u20AC"))},
