@@ -2,6 +2,7 @@
 // command line.
 
 #include "cli/cli.h"
+#include "cli/rawarguments.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,8 +22,10 @@ bool writeAll(std::FILE* stream, const QByteArray& bytes)
 
 int main(int argc, char* argv[])
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QByteArrayList raw;
+    for (int i = 1; i < argc; ++i) raw << QByteArray(argv[i]);
+    const vistelle::cli::RawArguments arguments(raw);
+    const QStringList args = arguments.arguments();
     // No window: picture kinds decode without a display, and a PDF takes its fonts from
     // the offscreen platform.
     std::unique_ptr<QCoreApplication> app;
@@ -36,7 +39,11 @@ int main(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     vistelle::cli::Streams io;
-    int status = vistelle::cli::run(QCoreApplication::arguments().mid(1), io);
+    int status = 2;
+    if (arguments.refusal().isEmpty()) status = vistelle::cli::run(args, io);
+    else io.err += "vistelle-diary: " + arguments.refusal().toUtf8() + '\n';
+    io.out = arguments.named(io.out);
+    io.err = arguments.named(io.err);
     if (!writeAll(stdout, io.out)) {
         io.err += "vistelle-diary: cannot write to standard output\n";
         status = 1;

@@ -19,7 +19,9 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 using namespace vistelle;
@@ -467,6 +469,45 @@ private slots:
         const Run run = vistelleDiary(args);
         QCOMPARE(run.status, status);
         QCOMPARE(QString::fromUtf8(run.out), out);
+    }
+
+    // Names are bytes: one that is not UTF-8 opens to read, and is refused to write.
+    void fileNamesThatAreNotUtf8_data()
+    {
+        QTest::addColumn<QString>("command"); // for sh, with the name in printf's form
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("days") << QString(R"sh("$0" days "$(printf 'caf\351.dat')")sh") << 0 << QByteArray("2009-12-24\n2009-12-31\n2010-01-06\n")
+                              << QByteArray();
+        QTest::newRow("check names it") << QString(R"sh("$0" check "$(printf 'caf\351.dat')")sh") << 0
+                                        << QByteArray("caf\xEF\xBF\xBD.dat: ok, 3 entries\n") << QByteArray();
+        QTest::newRow("import from it") << QString(R"sh("$0" import --dry-run "$(printf 'caf\351.md')" --into diary.dat)sh") << 0
+                                        << QByteArray("add   2009-12-25\ndiary.dat: 1 added, 0 already there, 0 added below "
+                                                      "the diary's own text (nothing written)\n")
+                                        << QByteArray();
+        QTest::newRow("no writing to it") << QString(R"sh("$0" export -o "$(printf 'caf\351.md')")sh") << 2 << QByteArray()
+                                          << QByteArray("vistelle-diary: caf\xEF\xBF\xBD.md: a file name that is not UTF-8 can be "
+                                                        "read, not written; rename the file or write to another name\n");
+    }
+    void fileNamesThatAreNotUtf8()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        for (const auto& [name, source] : {std::pair{"caf\xE9.dat", "diary.dat"}, std::pair{"caf\xE9.md", "x.md"}}) {
+            const QByteArray bytes = readFile(source);
+            const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+            ::close(fd);
+        }
+        QProcess program;
+        program.start("/bin/sh", {"-c", command, VISTELLE_DIARY_PROGRAM});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(program.readAllStandardOutput(), out);
+        QCOMPARE(program.readAllStandardError(), err);
     }
 
     // The program itself: what it writes to which stream, and its status.
