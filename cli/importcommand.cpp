@@ -51,22 +51,18 @@ Exit status: 0 merged, 1 the file or the diary could not be read or written, or 
 is running there, 2 wrong usage.
 )";
 
-// The entries of the export, read as a stream from the file or standard input.
-DatedEntries readExport(const QString& source)
+// Reads the export as a stream from the file or standard input, each entry to sink.
+void readExport(const QString& source, const EntrySink& sink)
 {
     QFile file;
     const bool standardInput = source == u"-";
     const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(source), file.open(QIODevice::ReadOnly));
     if (!opened) raise(fmt(QStringLiteral("Cannot open file %s"), source));
-    DatedEntries entries;
     try {
-        readMarkdownExport(file, settingsDate(), [&](TDateTime date, QByteArray text) {
-            entries.emplace_hint(entries.end(), date, std::move(text)); // an export is in date order
-        });
+        readMarkdownExport(file, settingsDate(), sink);
     } catch (const Error& e) {
         raise((standardInput ? QStringLiteral("standard input") : source) + QStringLiteral(": ") + e.message());
     }
-    return entries;
 }
 
 // The diary as the window has it, or a new one with the window's two fields.
@@ -114,26 +110,33 @@ void saveDiary(TVolgaTable& table, const QString& diary)
     }
 }
 
-// Appends the entries of dates the diary lacks, in date order, as the merge would add them
-// at the end, and takes them out of entries; returns how many. Done here in one pass: the
-// merge looks up every date it handles, and after an append that look-up walks all rows.
-int appendNewDates(TVolgaTable& table, DatedEntries& entries)
-{
-    std::vector<TDateTime> ours;
-    for (const ExportEntry& e : entriesInDateOrder(table, settingsDate())) ours.push_back(e.date);
-    DatedEntries known;
-    int appended = 0;
-    for (auto& [date, text] : entries) {
-        if (std::binary_search(ours.begin(), ours.end(), date)) {
+// Where the entries of the export go as they are read: a date the diary lacks is appended
+// at once, as the merge would add it; the others wait for the merge. Appending here spares
+// the merge a look-up per date (after an append that look-up walks every row) and keeps in
+// memory only the entries that meet one of the diary's.
+class Intake {
+public:
+    explicit Intake(TVolgaTable& table) : m_table(table)
+    {
+        for (const ExportEntry& e : entriesInDateOrder(table, settingsDate())) m_ours.push_back(e.date);
+    }
+    void take(TDateTime date, QByteArray text)
+    {
+        if (std::binary_search(m_ours.begin(), m_ours.end(), date)) {
             known.emplace_hint(known.end(), date, std::move(text));
         } else {
-            table.AppendRecord({Variant::fromDateTime(date), Variant(text)});
+            m_table.AppendRecord({Variant::fromDateTime(date), Variant(text)});
             ++appended;
         }
     }
-    entries = std::move(known);
-    return appended;
-}
+
+    DatedEntries known;
+    int appended = 0;
+
+private:
+    TVolgaTable& m_table;
+    std::vector<TDateTime> m_ours;
+};
 
 QString summary(const QString& diary, const ImportCounts& c)
 {
@@ -179,20 +182,24 @@ int importCommand(const QStringList& args, Streams& io)
         InstanceLock lock(folder);
         if (!dryRun && !lock.tryLock())
             raise(QStringLiteral("Vistelle is running in %1; close it, then import again").arg(QDir::toNativeSeparators(folder)));
-        DatedEntries entries = readExport(source);
         const bool created = !diaryInfo.exists();
         const QByteArray bytes = created ? QByteArray() : readWhole(diary);
         TVolgaTable table;
         openOrCreate(table, diary, bytes);
         const DatedEntries before = dryRun ? readEntries(table, settingsDate()) : DatedEntries();
-        const DatedEntries imported = dryRun ? entries : DatedEntries();
-        const int appended = appendNewDates(table, entries);
+        DatedEntries imported; // for the dry run's report
+        Intake intake(table);
+        readExport(source, [&](TDateTime date, QByteArray text) {
+            if (dryRun) imported.emplace_hint(imported.end(), date, text);
+            intake.take(date, std::move(text));
+        });
         // Ordered by date, the merge finds each remaining date by binary search instead of
         // a walk through every row; the rows keep their order in the file.
         table.setIndexFieldNames(QStringLiteral("date"));
-        ImportCounts counts = entries.empty() ? ImportCounts() : importEntries(table, settingsDate(), std::move(entries));
+        ImportCounts counts = intake.known.empty() ? ImportCounts()
+                                                   : importEntries(table, settingsDate(), std::move(intake.known));
         table.setIndexFieldNames(QString());
-        counts.added += appended;
+        counts.added += intake.appended;
         if (dryRun) {
             io.out += dryRunReport(before, readEntries(table, settingsDate()), imported);
             io.out += QStringLiteral("%1 (nothing written)\n").arg(summary(diary, counts).chopped(1)).toUtf8();

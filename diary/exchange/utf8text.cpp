@@ -15,7 +15,15 @@ qsizetype Utf8Check::check(QByteArrayView piece)
     qsizetype i = 0;
     while (i < n) {
         if (m_need == 0) {
-            // ASCII runs, eight bytes at a time.
+            // ASCII runs, 32 or 8 bytes at a time.
+            if (i + 32 <= n) {
+                quint64 words[4];
+                std::memcpy(words, p + i, 32);
+                if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0) {
+                    i += 32;
+                    continue;
+                }
+            }
             if (i + 8 <= n) {
                 quint64 word;
                 std::memcpy(&word, p + i, 8);
