@@ -16,6 +16,9 @@ namespace vistelle {
 
 namespace {
 
+// Far more than a heading's date and words need.
+constexpr qsizetype LongestHeading = 4096;
+
 [[noreturn]] void failAt(qint64 line, const QString& what)
 {
     raise(QStringLiteral("line %1: %2").arg(line).arg(what));
@@ -184,12 +187,17 @@ void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& 
         raise(QStringLiteral("not a Vistelle diary export: it does not begin with a title line \"# \u2026\""));
     QByteArrayView line;
     bool crlf = true;
-    lines.next(line, crlf);
+    lines.next(line, crlf, LongestHeading);
+    if (lines.cutOff()) failAt(1, QStringLiteral("a heading longer than %1 bytes").arg(LongestHeading));
     const QByteArray mark = markdownFormMark();
     bool escaped = false, inEntry = false, blankBefore = false;
     SeenDates seen;
     EntryText entry;
-    while (lines.next(line, crlf)) {
+    // Outside the texts a line holds a title, a heading, the mark or nothing: one that runs
+    // on is refused without being held whole.
+    while (lines.next(line, crlf, LongestHeading, inEntry)) {
+        if (lines.cutOff() && (line.startsWith("## ") || line.startsWith("# ")))
+            failAt(lines.number(), QStringLiteral("a heading longer than %1 bytes").arg(LongestHeading));
         if (line.startsWith("## ")) {
             const qint64 at = lines.number();
             if (!blankBefore) failAt(at, QStringLiteral("a heading needs a blank line before it"));
@@ -202,7 +210,7 @@ void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& 
                 entry.finish(sink, escaped);
             }
             const bool crlfHeading = crlf;
-            if (!lines.next(line, crlf) || !line.isEmpty())
+            if (!lines.next(line, crlf, LongestHeading) || !line.isEmpty())
                 failAt(at + 1, QStringLiteral("a heading needs a blank line after it"));
             entry.start(date, crlfHeading);
             inEntry = true;

@@ -61,15 +61,25 @@ bool MarkdownLines::beginsWith(QByteArrayView prefix)
     return QByteArrayView(m_buffer.constData() + m_pos, m_buffer.size() - m_pos).startsWith(prefix);
 }
 
-bool MarkdownLines::next(QByteArrayView& line, bool& crlf)
+bool MarkdownLines::next(QByteArrayView& line, bool& crlf, qsizetype limit, bool headingsOnly)
 {
     if (!m_started) beginsWith({});
     for (;;) {
         const qsizetype from = m_pos + m_scanned;
-        const qsizetype limit = m_bad >= 0 ? m_bad : m_buffer.size();
-        const void* lf = from < limit ? std::memchr(m_buffer.constData() + from, '\n', size_t(limit - from)) : nullptr;
+        const qsizetype readable = m_bad >= 0 ? m_bad : m_buffer.size();
+        const void* lf = from < readable ? std::memchr(m_buffer.constData() + from, '\n', size_t(readable - from)) : nullptr;
+        const qsizetype end = lf ? static_cast<const char*>(lf) - m_buffer.constData() : readable;
+        // Cut off whether or not its end was read yet, so that how the stream comes in pieces
+        // changes nothing.
+        const QByteArrayView partial(m_buffer.constData() + m_pos, end - m_pos);
+        if (limit >= 0 && partial.size() > limit && (!headingsOnly || partial.startsWith("## "))) {
+            line = partial.first(limit);
+            crlf = false;
+            m_cutOff = true;
+            ++m_number;
+            return true;
+        }
         if (lf) {
-            const qsizetype end = static_cast<const char*>(lf) - m_buffer.constData();
             crlf = end > m_pos && m_buffer[end - 1] == '\r';
             line = QByteArrayView(m_buffer.constData() + m_pos, end - m_pos - (crlf ? 1 : 0));
             m_pos = end + 1;

@@ -24,7 +24,10 @@ public:
     // The next line without its line break, and whether the break was CR LF; false at the
     // end. The view holds until the next call. Throws "line N: …" at a byte that is not
     // UTF-8 or when the stream fails.
-    bool next(QByteArrayView& line, bool& crlf);
+    // With headingsOnly false, every line is cut off after limit bytes; with it true, only
+    // a line that begins with "## ". A line cut off ends the read: cutOff() tells.
+    bool next(QByteArrayView& line, bool& crlf, qsizetype limit = -1, bool headingsOnly = false);
+    bool cutOff() const { return m_cutOff; }
 
     // The number of the line last returned, from 1.
     qint64 number() const { return m_number; }
@@ -40,6 +43,7 @@ private:
     qint64 m_number = 0;
     qsizetype m_bad = -1;    // the first byte that is not UTF-8, once read
     bool m_end = false;
+    bool m_cutOff = false;
     bool m_started = false; // a leading U+FEFF passed over
     Utf8Check m_utf8;
 };

@@ -151,6 +151,12 @@ private slots:
         QTest::newRow("random bytes") << QByteArray("\x9F") << 'x' << QStringLiteral("line 1: not a Vistelle diary export: the file is not UTF-8 text");
         QTest::newRow("text without a title") << QByteArray() << 'x'
                                               << QStringLiteral("not a Vistelle diary export: it does not begin with a title line \"# \u2026\"");
+        QTest::newRow("a title that runs on") << QByteArray("# ") << 'x' << QStringLiteral("line 1: a heading longer than 4096 bytes");
+        QTest::newRow("a heading that runs on") << QByteArray("# t\r\n\r\n## ") << 'x'
+                                                << QStringLiteral("line 3: a heading longer than 4096 bytes");
+        QTest::newRow("a heading that runs on after a text")
+            << QByteArray("# t\r\n\r\n## 2009-01-01\r\n\r\ntext\r\n\r\n## ") << 'x'
+            << QStringLiteral("line 7: a heading longer than 4096 bytes");
         QTest::newRow("a title, then bad bytes") << QByteArray("# t\r\n") << '\xFF'
                                                  << QStringLiteral("line 2: not a Vistelle diary export: the file is not UTF-8 text");
     }
