@@ -37,18 +37,22 @@ DATE is written as 2009-12-24; --from and --to include their own day.
 Exit status: 0 written, 1 the diary could not be read or the output not written, 2 wrong usage.
 )";
 
-// The PDF is drawn here, not in the exchange library, which stays without QtGui.
-constexpr ExportFormat Pdf = ExportFormat(-1);
+// What to write: one of the exchange library's forms, or a PDF, which is drawn here (the
+// exchange library stays without QtGui).
+struct Format {
+    ExportFormat form = ExportFormat::Markdown;
+    bool pdf = false;
+};
 
-ExportFormat formatOption(const CommandLine& line)
+Format formatOption(const CommandLine& line)
 {
-    if (!line.isSet(QStringLiteral("format"))) return ExportFormat::Markdown;
+    if (!line.isSet(QStringLiteral("format"))) return {};
     const QString name = line.value(QStringLiteral("format"));
-    if (name == u"markdown") return ExportFormat::Markdown;
-    if (name == u"html") return ExportFormat::Html;
-    if (name == u"text") return ExportFormat::Text;
-    if (name == u"json") return ExportFormat::Json;
-    if (name == u"pdf") return Pdf;
+    if (name == u"markdown") return {ExportFormat::Markdown};
+    if (name == u"html") return {ExportFormat::Html};
+    if (name == u"text") return {ExportFormat::Text};
+    if (name == u"json") return {ExportFormat::Json};
+    if (name == u"pdf") return {ExportFormat::Markdown, true};
     throw UsageError(QStringLiteral("--format '%1' is none of markdown, html, text, json and pdf").arg(name));
 }
 
@@ -74,7 +78,7 @@ int exportCommand(const QStringList& args, Streams& io)
             io.out += Help;
             return 0;
         }
-        const ExportFormat format = formatOption(line);
+        const Format format = formatOption(line);
         const TDateTime from = line.isSet(QStringLiteral("from")) ? dateOption(line, QStringLiteral("from")) : MinDateDays;
         const TDateTime to = line.isSet(QStringLiteral("to")) ? dateOption(line, QStringLiteral("to")) : MaxDateDays;
         if (from > to) throw UsageError(QStringLiteral("--from lies after --to"));
@@ -97,7 +101,7 @@ int exportCommand(const QStringList& args, Streams& io)
             return !isCalendarDay(e.date) && !e.text->isEmpty();
         });
         std::erase_if(entries, [&](const ExportEntry& e) { return !isCalendarDay(e.date) || e.date < from || e.date > to; });
-        const QByteArray bytes = format == Pdf ? pdfOfEntries(entries) : exportEntries(entries, format);
+        const QByteArray bytes = format.pdf ? pdfOfEntries(entries) : exportEntries(entries, format.form);
         if (noDay > 0)
             io.err += QStringLiteral("vistelle-diary export: %1: %2 row(s) left out, dated with a time of day or "
                                      "outside the years 1 to 9999\n").arg(diary).arg(noDay).toUtf8();

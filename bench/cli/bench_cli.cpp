@@ -1,7 +1,8 @@
 // On the diary of 36,500 entries (100 years, one entry of about 200 characters a day):
 // - vistelle-diary's export to Markdown against reading the diary file and writing as
 //   many bytes as the export through the same atomic save;
-// - its import of that export into a new diary against reading the diary and writing it;
+// - its import of that export into a new diary against opening the diary and saving it
+//   with the engine, and against reading and writing the file's bytes;
 // - its search against the window's search loop;
 // - the peak memory of importing 1 GiB of junk;
 // - the month repaint of the calendar with the marks of the days with an entry against
@@ -99,6 +100,21 @@ void BM_ImportMarkdown(benchmark::State& state)
 }
 BENCHMARK(BM_ImportMarkdown)->Unit(benchmark::kMillisecond);
 
+// The diary opened with the engine and saved again, as the import does with the diary it
+// builds.
+void BM_OpenAndSaveDiary(benchmark::State& state)
+{
+    folder();
+    for (auto _ : state) {
+        TVolgaTable table;
+        table.setTableName("diary.dat");
+        table.Open();
+        table.SaveToFile("copy.dat");
+    }
+}
+BENCHMARK(BM_OpenAndSaveDiary)->Unit(benchmark::kMillisecond);
+
+// The bytes of the diary file read and written again through the atomic save.
 void BM_ReadAndWriteDiary(benchmark::State& state)
 {
     folder();
