@@ -3,9 +3,9 @@
 #include "cli/commandline.h"
 #include "cli/outputfile.h"
 #include "core/savefile.h"
-#include "diary/exchange/diarylayout.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
+#include "diary/exchange/diarylayout.h"
 #include "diary/exchange/markdownimport.h"
 #include "platform/instance/instancelock.h"
 
@@ -14,10 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <vector>
-#include <unistd.h>
 
 namespace vistelle::cli {
 
@@ -54,9 +53,9 @@ is running there, 2 wrong usage.
 // Reads the export as a stream from the file or standard input, each entry to sink.
 void readExport(const QString& source, const EntrySink& sink)
 {
-    QFile file;
     const bool standardInput = source == u"-";
-    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(source), file.open(QIODevice::ReadOnly));
+    QFile file(standardInput ? QString() : source);
+    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
     if (!opened) raise(fmt(QStringLiteral("Cannot open file %s"), source));
     try {
         readMarkdownExport(file, settingsDate(), sink);
@@ -105,8 +104,7 @@ void saveDiary(TVolgaTable& table, const QString& diary)
     } catch (const Error& e) {
         const QString plain = fmt(QStringLiteral("Cannot create file %s"), diary);
         if (e.message() != plain) throw;
-        errno = 0;
-        raise(cannotCreate(diary, ::access(QFile::encodeName(QFileInfo(diary).absolutePath()).constData(), W_OK) ? errno : 0));
+        raise(cannotCreate(diary, reasonCannotCreate(diary)));
     }
 }
 

@@ -13,10 +13,7 @@
 
 namespace vistelle::cli {
 
-namespace {
-
-// Why a file in that place cannot be created, asked of the file system.
-int reasonFor(const QString& fileName)
+int reasonCannotCreate(const QString& fileName)
 {
     const QFileInfo info(fileName);
     const QFileInfo folder(info.absolutePath());
@@ -27,6 +24,8 @@ int reasonFor(const QString& fileName)
     if (::access(name.constData(), W_OK) != 0) return errno;
     return 0;
 }
+
+namespace {
 
 void writeDirectly(const QString& fileName, const QByteArray& bytes)
 {
@@ -73,7 +72,7 @@ void writeOutput(const QString& fileName, const QByteArray& bytes, Streams& io)
     errno = 0;
     if (!writeFileWhole(fileName, bytes)) {
         const int saved = errno;
-        const int reason = reasonFor(fileName);
+        const int reason = reasonCannotCreate(fileName);
         raise(cannotCreate(fileName, reason ? reason : saved));
     }
 }

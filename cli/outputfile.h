@@ -15,6 +15,10 @@ void writeOutput(const QString& fileName, const QByteArray& bytes, Streams& io);
 // "Cannot create file NAME: why", the reason as the system gives it where known.
 QString cannotCreate(const QString& fileName, int error = 0);
 
+// Why a file of that name cannot be created there, as an errno value, asked of the file
+// system after a failed write; 0 when it does not tell.
+int reasonCannotCreate(const QString& fileName);
+
 // Whether the name stands for the program's own standard output.
 bool isStandardOutput(const QString& fileName);
 
