@@ -397,6 +397,16 @@ private slots:
         QCOMPARE(run.err, QByteArray());
     }
 
+    void newCommandsReadAProtectedDiary()
+    {
+        writeFile("pw", "secret\n");
+        QCOMPARE(vistelleDiary({"password", "set", "--password-file", "pw", "diary.dat"}).status, 0);
+        QCOMPARE(vistelleDiary({"days", "--password-file", "pw"}).out, QByteArray("2009-12-24\n2009-12-31\n2010-01-06\n"));
+        QCOMPARE(vistelleDiary({"search", "--password-file", "pw", "epiphany"}).out, QByteArray("2010-01-06: Epiphany\n"));
+        QVERIFY(vistelleDiary({"stats", "--password-file", "pw"}).out.contains("total         3           7           37\n"));
+        QCOMPARE(vistelleDiary({"export", "--format", "json", "--password-file", "pw"}).out, exportEntries(small, ExportFormat::Json));
+    }
+
     void pdfHasAPagePerMonthAfterTheTitle()
     {
         QProcess program;
