@@ -86,16 +86,17 @@ void appendHeading(QByteArray& out, TDateTime date) { HeadingWriter().append(out
 
 // --- texts ---
 
-// The characters that a "\" keeps from meaning markup anywhere in a line.
-bool escapedEverywhere(char c)
-{
-    switch (c) {
-    case '\\': case '`': case '*': case '_': case '[': case ']': case '<': case '>': case '&': case '~': case '|':
-        return true;
-    default:
-        return false;
+// What a byte of a text line needs in the escaped form: 0 nothing, 1 a "\" before it
+// (markup anywhere in a line), 2 an entity instead (a CR or LF that is no line break).
+struct ByteKinds {
+    unsigned char kind[256] = {};
+    constexpr ByteKinds()
+    {
+        for (unsigned char c : {'\\', '`', '*', '_', '[', ']', '<', '>', '&', '~', '|'}) kind[c] = 1;
+        kind[unsigned('\r')] = kind[unsigned('\n')] = 2;
     }
-}
+};
+constexpr ByteKinds Kinds;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -119,14 +120,14 @@ void appendMarkdownLine(QByteArray& out, const char* p, qsizetype n)
     }
     qsizetype from = i;
     for (; i < n; ++i) {
-        const char c = p[i];
-        if (escapedEverywhere(c)) {
-            out.append(p + from, i - from);
+        const unsigned char kind = Kinds.kind[static_cast<unsigned char>(p[i])];
+        if (kind == 0) continue;
+        out.append(p + from, i - from);
+        if (kind == 1) {
             out += '\\';
             from = i;
-        } else if (c == '\r' || c == '\n') {
-            out.append(p + from, i - from);
-            out += c == '\r' ? "&#13;" : "&#10;";
+        } else {
+            out += p[i] == '\r' ? "&#13;" : "&#10;";
             from = i + 1;
         }
     }
