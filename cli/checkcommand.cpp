@@ -2,6 +2,7 @@
 
 #include "cli/commandline.h"
 #include "cli/diarypassword.h"
+#include "cli/tableslack.h"
 #include "cli/windowcomponents.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/datemerge.h"
@@ -21,10 +22,13 @@ namespace {
 
 const char Help[] = R"(Usage: vistelle-diary check [--password-file FILE] [FILE...]
 
-Opens each file the way Vistelle does and prints "FILE: ok" with the number of entries
-or pictures, or "FILE: " and the message the window would show. A file named
-graphicsN.dat is read as picture set N, any other as a diary. Without FILE: diary.dat
-and graphics1.dat ... graphics4.dat of the current folder, those that exist.
+Opens each file the way Vistelle does and prints a line for each: "FILE: ok" with the
+number of entries or pictures, or "FILE: " and the message the window would show (a
+missing file or a folder in a file's place: "Cannot open file FILE."). After "ok" a
+note tells of what the window passes over in silence: bytes after a diary's last row, or
+its last row cut short. A file named graphicsN.dat is read as picture set N, any other
+as a diary. Without FILE: diary.dat and graphics1.dat ... graphics4.dat of the current
+folder, those that exist.
 
   --password-file FILE  the password of a protected diary (the file's first line);
                         without it the password is asked on the terminal
@@ -38,13 +42,28 @@ QString plural(qsizetype n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
+// What the window's reader passes over in silence, as a note after "ok".
+QString slackNote(const TableSlack& slack)
+{
+    if (slack.lastRowCutShort)
+        return QStringLiteral(" (note: the last of the %1 rows the file declares is cut short; Vistelle keeps what "
+                              "it holds)").arg(slack.declaredRows);
+    if (slack.bytesAfterLastRow > 0)
+        return QStringLiteral(" (note: %1 after the last row, which Vistelle passes over)")
+            .arg(plural(slack.bytesAfterLastRow, "byte", "bytes"));
+    return {};
+}
+
 QString checkDiary(const QString& name, const QString& passwordFile)
 {
     TVolgaTable table;
-    openDiaryTable(table, name, passwordFile);
+    const QByteArray image = diaryImage(name, readDiaryBytes(name), passwordFile);
+    table.setLoadMode(lmStream);
+    table.setLoadStream(image);
+    table.Open();
     qsizetype entries = 0;
     for (const auto& [date, text] : readEntries(table, settingsDate())) entries += !text.isEmpty();
-    return plural(entries, "entry", "entries");
+    return plural(entries, "entry", "entries") + slackNote(tableSlack(image, table.cursor()->fields()));
 }
 
 // The set is read as the window reads it: into its list "piclistN", which holds the
@@ -78,6 +97,7 @@ struct Result {
 Result checkOne(const QString& fileName, const QString& passwordFile)
 {
     const QFileInfo info(fileName);
+    if (!info.exists()) return {false, errorBoxText(fmt(QStringLiteral("Cannot open file %s"), info.fileName()))};
     const QString password = passwordFile.isEmpty() ? QString() : QFileInfo(passwordFile).absoluteFilePath();
     const QString oldFolder = QDir::currentPath();
     QDir::setCurrent(info.absolutePath());
@@ -120,7 +140,6 @@ int checkCommand(const QStringList& args, Streams& io)
             return 0;
         }
         const QStringList files = line.files().isEmpty() ? defaultFiles() : line.files();
-        for (const QString& file : files) requireFile(file);
         int status = 0;
         for (const QString& file : files) {
             const Result result = checkOne(file, line.value(QStringLiteral("password-file")));

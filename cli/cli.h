@@ -22,5 +22,12 @@ int importCommand(const QStringList& args, Streams& io);
 int mergeCommand(const QStringList& args, Streams& io);
 int checkCommand(const QStringList& args, Streams& io);
 int passwordCommand(const QStringList& args, Streams& io);
+int searchCommand(const QStringList& args, Streams& io);
+int daysCommand(const QStringList& args, Streams& io);
+int statsCommand(const QStringList& args, Streams& io);
+
+// Whether the arguments ask for a PDF, which needs a QGuiApplication (on the offscreen
+// platform: no display is used).
+bool needsGuiApplication(const QStringList& args);
 
 } // namespace vistelle::cli

@@ -1,6 +1,8 @@
 #include "cli/commandline.h"
+#include "cli/outputfile.h"
 
 #include "core/savefile.h"
+#include "cli/diarypassword.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
 #include "diary/exchange/syncjournal.h"
@@ -36,6 +38,26 @@ void requireFile(const QString& fileName)
     if (!info.isFile()) throw UsageError(QStringLiteral("%1: not a file").arg(fileName));
 }
 
+QString diaryArgument(const CommandLine& line)
+{
+    if (line.files().size() > 1) throw UsageError(QStringLiteral("one diary at a time"));
+    const QString diary = line.files().value(0, QStringLiteral("diary.dat"));
+    requireFile(diary);
+    return diary;
+}
+
+std::vector<ExportEntry> readDiary(TVolgaTable& table, const QString& diary, const QString& passwordFile)
+{
+    try {
+        openDiaryTable(table, diary, passwordFile);
+    } catch (const Error& e) {
+        raise(diary + QStringLiteral(": ") + e.message());
+    }
+    std::vector<ExportEntry> entries = entriesInDateOrder(table, settingsDate());
+    std::erase_if(entries, [](const ExportEntry& e) { return !isCalendarDay(e.date) || e.text->isEmpty(); });
+    return entries;
+}
+
 int runCommand(const QString& command, Streams& io, const std::function<int()>& body)
 {
     const QByteArray prefix = "vistelle-diary " + command.toUtf8() + ": ";
@@ -60,7 +82,7 @@ void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary)
         journal.wroteImage(QCryptographicHash::hash(image, QCryptographicHash::Sha1));
         journal.save();
     }
-    if (!writeFileWhole(diary, image)) raise(fmt(QStringLiteral("Cannot create file %s"), diary));
+    if (!writeFileWhole(diary, image)) raise(cannotCreate(diary, reasonCannotCreate(diary)));
 }
 
 TDateTime settingsDate() { return encodeDate(5050, 7, 6); }

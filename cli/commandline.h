@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "core/datetime.h"
 #include "core/error.h"
+#include "diary/exchange/diaryexport.h"
 
 #include <QCommandLineParser>
 #include <functional>
@@ -38,6 +39,13 @@ TDateTime dateOption(const CommandLine& line, const QString& name);
 
 // The file must exist ("FILE: no such file" otherwise).
 void requireFile(const QString& fileName);
+
+// The diary a command reads: the one file named, or ./diary.dat (usage errors otherwise).
+QString diaryArgument(const CommandLine& line);
+
+// The entries of diary, protected or not, in date order: calendar days only, the settings
+// row and empty texts left out. Open errors are prefixed with the diary's name.
+std::vector<ExportEntry> readDiary(TVolgaTable& table, const QString& diary, const QString& passwordFile);
 
 // Runs a command: its help, its usage errors (status 2) and its failures (status 1)
 // reported on io.err as "vistelle-diary COMMAND: message".

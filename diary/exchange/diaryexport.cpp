@@ -1,6 +1,7 @@
 #include "diary/exchange/diaryexport.h"
 
 #include "core/textcodec.h"
+#include "diary/exchange/utf8text.h"
 #include "diary/engine/fieldvalue.h"
 #include "diary/engine/volgadataset.h"
 
@@ -19,8 +20,6 @@ const char* const MonthNames[12] = {"January", "February", "March",     "April",
                                     "July",    "August",   "September", "October", "November", "December"};
 const char Dash[] = " \xE2\x80\x94 "; // " — " in UTF-8
 
-bool isLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
-bool needsEscape(char16_t c) { return c == u'#' || c == u'\\'; }
 
 // --- the heading, "2009-12-24 — Thursday, 24 December 2009", straight into the output ---
 
@@ -87,64 +86,96 @@ void appendHeading(QByteArray& out, TDateTime date) { HeadingWriter().append(out
 
 // --- texts ---
 
-// A "\" before every line start that holds "#" or "\".
-QString escapeLineStarts(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if ((i == 0 || isLineBreak(text[i - 1].unicode())) && needsEscape(text[i].unicode())) out += u'\\';
-        out += text[i];
-    }
-    return out;
-}
-
-// The line starts of a text in turn: 0, then the position after each CR or LF.
-class LineStarts {
-public:
-    LineStarts(const char* p, qsizetype n) : m_p(p), m_n(n) {}
-    // The next line start after `at`, or n.
-    qsizetype after(qsizetype at)
+// What a byte of a text line needs in the escaped form: 0 nothing, 1 a "\" before it
+// (markup anywhere in a line), 2 an entity instead (a CR or LF that is no line break).
+struct ByteKinds {
+    unsigned char kind[256] = {};
+    constexpr ByteKinds()
     {
-        if (m_cr <= at) m_cr = find('\r', at);
-        if (m_lf <= at) m_lf = find('\n', at);
-        return qMin(m_cr, m_lf) + 1;
+        for (unsigned char c : {'\\', '`', '*', '_', '[', ']', '<', '>', '&', '~', '|'}) kind[c] = 1;
+        kind[unsigned('\r')] = kind[unsigned('\n')] = 2;
     }
-
-private:
-    qsizetype find(char c, qsizetype from) const
-    {
-        const void* hit = std::memchr(m_p + from, c, size_t(m_n - from));
-        return hit ? static_cast<const char*>(hit) - m_p : m_n;
-    }
-    const char* m_p;
-    qsizetype m_n;
-    qsizetype m_cr = -1, m_lf = -1; // the next CR and LF found so far
 };
+constexpr ByteKinds Kinds;
 
-// The stored text in UTF-8, escaped for Markdown when asked. Text of ASCII bytes alone is
-// its own UTF-8 in either stored form and goes out as it is; anything else through the
-// stored-text conversion.
-void appendText(QByteArray& out, const QByteArray& stored, bool escape)
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One line of a text (no CR LF inside) in the escaped form; see the header.
+void appendMarkdownLine(QByteArray& out, const char* p, qsizetype n)
 {
-    const char* p = stored.constData();
-    const qsizetype n = stored.size();
-    if (hasNonAsciiByte(stored)) {
-        const QString text = decodeStoredText(stored);
-        out += (escape ? escapeLineStarts(text) : text).toUtf8();
-        return;
-    }
-    if (!escape) return void(out.append(p, n));
-    qsizetype from = 0;
-    LineStarts lines(p, n);
-    for (qsizetype at = 0; at < n; at = lines.after(at)) {
-        if (needsEscape(char16_t(p[at]))) {
-            out.append(p + from, at - from);
+    qsizetype i = 0;
+    for (; i < n && (p[i] == ' ' || p[i] == '\t'); ++i) out += p[i] == ' ' ? "&#32;" : "&#9;";
+    if (i == 0 && n > 0) {
+        if (p[0] == '#' || p[0] == '+' || p[0] == '-' || p[0] == '=') {
             out += '\\';
-            from = at;
+        } else {
+            qsizetype digits = 0;
+            while (digits < n && isDigit(p[digits])) ++digits;
+            if (digits > 0 && digits < n && (p[digits] == '.' || p[digits] == ')')) {
+                out.append(p, digits);
+                out += '\\';
+                i = digits;
+            }
+        }
+    }
+    qsizetype from = i;
+    for (; i < n; ++i) {
+        const unsigned char kind = Kinds.kind[static_cast<unsigned char>(p[i])];
+        if (kind == 0) continue;
+        out.append(p + from, i - from);
+        if (kind == 1) {
+            out += '\\';
+            from = i;
+        } else {
+            out += p[i] == '\r' ? "&#13;" : "&#10;";
+            from = i + 1;
         }
     }
     out.append(p + from, n - from);
+}
+
+// A text (UTF-8) in the escaped Markdown form, line by line.
+void appendMarkdownText(QByteArray& out, const QByteArray& text)
+{
+    const char* p = text.constData();
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = text.indexOf("\r\n", start);
+        const qsizetype lineEnd = end < 0 ? n : end;
+        appendMarkdownLine(out, p + start, lineEnd - start);
+        if (end < 0) return;
+        const qsizetype next = end + 2;
+        const bool nextIsEmpty = next == n || (next + 1 < n && p[next] == '\r' && p[next + 1] == '\n');
+        if (lineEnd > start && !nextIsEmpty) out += '\\'; // a line break for viewers
+        out += "\r\n";
+        start = next;
+    }
+}
+
+// A text (UTF-8) as a JSON string's content.
+void appendJsonString(QByteArray& out, const QByteArray& text)
+{
+    static const char Hex[] = "0123456789abcdef";
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text.constData() + from, i - from);
+        from = i + 1;
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            out += "\\u00";
+            out += Hex[c >> 4];
+            out += Hex[c & 15];
+        }
+    }
+    out.append(text.constData() + from, text.size() - from);
 }
 
 bool allowedInHtml(char32_t c)
@@ -189,11 +220,14 @@ const char HtmlHead[] = R"(<!DOCTYPE html>
 body { font-family: "DejaVu Serif", Georgia, serif; line-height: 1.45; color: #222; max-width: 42em; margin: 2em auto; padding: 0 1em; }
 h1 { font-size: 1.6em; margin-bottom: 1.2em; }
 h2 { font-size: 1.1em; color: #000080; margin: 1.8em 0 0.4em; }
+nav ul { list-style: none; padding: 0; }
+nav .year { font-weight: bold; margin-right: 0.4em; }
 .text { white-space: pre-wrap; overflow-wrap: break-word; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; color: #000; font-size: 11pt; }
   h2 { color: #000; break-after: avoid; page-break-after: avoid; }
   section { break-inside: avoid-page; }
+  nav { break-after: page; page-break-after: always; }
   .text { orphans: 3; widows: 3; }
 }
 </style>
@@ -214,14 +248,14 @@ QByteArray markdown(const std::vector<ExportEntry>& entries)
 {
     QByteArray out;
     out.reserve(estimate(entries));
-    out += "# " + exportTitle().toUtf8() + "\r\n";
+    out += "# " + exportTitle().toUtf8() + "\r\n\r\n" + markdownFormMark() + "\r\n";
     HeadingWriter headings;
     for (const ExportEntry& e : entries) {
         if (e.text->isEmpty()) continue;
         out += "\r\n## ";
         headings.append(out, e.date);
         out += "\r\n\r\n";
-        appendText(out, *e.text, true);
+        appendMarkdownText(out, storedTextAsUtf8(*e.text));
         out += "\r\n";
     }
     return out;
@@ -235,11 +269,48 @@ QByteArray plainText(const std::vector<ExportEntry>& entries)
     for (const ExportEntry& e : entries) {
         if (e.text->isEmpty()) continue;
         headings.append(out, e.date);
-        out += "\r\n";
-        appendText(out, *e.text, false);
-        out += "\r\n\r\n";
+        out += "\r\n" + storedTextAsUtf8(*e.text) + "\r\n\r\n";
     }
     return out;
+}
+
+QByteArray json(const std::vector<ExportEntry>& entries)
+{
+    QByteArray out;
+    out.reserve(estimate(entries));
+    out += '[';
+    bool first = true;
+    for (const ExportEntry& e : entries) {
+        if (e.text->isEmpty()) continue;
+        out += first ? "\n" : ",\n";
+        first = false;
+        out += "{\"date\": \"" + isoDate(e.date).toLatin1() + "\", \"text\": \"";
+        appendJsonString(out, storedTextAsUtf8(*e.text));
+        out += "\"}";
+    }
+    out += first ? "]\n" : "\n]\n";
+    return out;
+}
+
+// The table of contents: a line per year, a link per month to its first entry.
+void appendContents(QByteArray& out, const std::vector<ExportEntry>& entries)
+{
+    out += "<nav id=\"contents\">\n<ul>\n";
+    int year = 0, month = 0;
+    for (const ExportEntry& e : entries) {
+        if (e.text->isEmpty()) continue;
+        const DateParts d = decodeDate(e.date);
+        if (d.year == year && d.month == month) continue;
+        if (d.year != year) {
+            if (year != 0) out += "</li>\n";
+            out += "<li><span class=\"year\">" + QByteArray::number(d.year) + "</span>";
+        }
+        out += " <a href=\"#" + isoDate(e.date).toLatin1() + "\">" + MonthNames[d.month - 1] + "</a>";
+        year = d.year;
+        month = d.month;
+    }
+    if (year != 0) out += "</li>\n";
+    out += "</ul>\n</nav>\n";
 }
 
 QByteArray html(const std::vector<ExportEntry>& entries)
@@ -247,11 +318,14 @@ QByteArray html(const std::vector<ExportEntry>& entries)
     QByteArray out;
     out.reserve(estimate(entries) * 11 / 10);
     out += QString::fromLatin1(HtmlHead).arg(exportTitle()).toUtf8();
+    appendContents(out, entries);
     for (const ExportEntry& e : entries) {
         if (e.text->isEmpty()) continue;
-        out += "<section>\n<h2><time datetime=\"" + isoDate(e.date).toLatin1() + "\">";
+        const QByteArray iso = isoDate(e.date).toLatin1();
+        out += "<section id=\"" + iso + "\">\n<h2><time datetime=\"" + iso + "\">";
         appendHeading(out, e.date);
-        out += "</time></h2>\n<div class=\"text\">" + htmlText(decodeStoredText(*e.text)).toUtf8() + "</div>\n</section>\n";
+        out += "</time></h2>\n<div class=\"text\">" + htmlText(textOfUtf8(storedTextAsUtf8(*e.text))).toUtf8()
+             + "</div>\n</section>\n";
     }
     return out + "</body>\n</html>\n";
 }
@@ -282,6 +356,8 @@ std::vector<ExportEntry> entriesInDateOrder(const TVolgaDataset& table, TDateTim
 }
 
 QString exportTitle() { return QStringLiteral("Vistelle diary"); }
+
+QByteArray markdownFormMark() { return QByteArrayLiteral("<!-- vistelle-diary markdown 2 -->"); }
 
 bool isCalendarDay(TDateTime date)
 {
@@ -318,6 +394,7 @@ QByteArray exportEntries(const std::vector<ExportEntry>& entries, ExportFormat f
     case ExportFormat::Markdown: return markdown(entries);
     case ExportFormat::Html: return html(entries);
     case ExportFormat::Text: return plainText(entries);
+    case ExportFormat::Json: return json(entries);
     }
     return {};
 }

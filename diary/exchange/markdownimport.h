@@ -1,18 +1,35 @@
 #pragma once
 // Reading this program's own Markdown export (diaryexport.h) back, and merging what it
 // holds into a diary by date.
+//
+// The reader streams: the title line and each heading are checked as they are read, the
+// first error stops the read with its line number, and only the entry being read is held.
+// Lines may end in CR LF or LF, each line for itself. Both forms of the export are read:
+// the escaped form marked by the line diaryexport.h names, and the form before it (no
+// mark), which escapes only "#" and "\" at line starts. A text takes CR LF between its
+// lines when its heading ends in LF (a file whose line breaks became LF on the way, or an
+// entry added by hand); under a CR LF heading each line keeps its own line break.
 
 #include "diary/exchange/datemerge.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+
+class QIODevice;
 
 namespace vistelle {
 
-// The entries of a Markdown export, texts as stored bytes. A file whose line breaks were
-// turned into LF on the way takes CR LF again inside its texts. Throws an Error naming
-// the line for a file of another form ("line 7: …"); the settings date never heads an
-// entry, and a date never heads two.
+// Called with each entry as it is read: its date and its text as stored bytes.
+using EntrySink = std::function<void(TDateTime date, QByteArray text)>;
+
+// Reads a Markdown export from `in` up to its end, handing each non-empty entry to `sink`.
+// Throws an Error naming the line for a file of another form ("line 7: …"); the settings
+// date never heads an entry, and a date never heads two. Bytes that are not UTF-8 stop
+// the read at the line that holds the first of them.
+void readMarkdownExport(QIODevice& in, TDateTime settingsDate, const EntrySink& sink);
+
+// The same, for a file in memory, the entries collected by date.
 DatedEntries readMarkdownExport(const QByteArray& file, TDateTime settingsDate);
 
 // The line that separates the diary's text from an imported one for the same date.

@@ -17,7 +17,13 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <thread>
 
 using namespace vistelle;
 
@@ -77,7 +83,7 @@ DatedEntries randomDiary(int count)
 {
     static const QStringList pieces = {
         "walked", " ", "\r\n", "\r\n\r\n", "#", "## 2009-01-01 \u2014 Thursday", "\\", "\\#", "\u20AC", "\u00F1",
-        "\u65E5\u672C", "\U0001F600", "\n", "\r", "\t", QString(QChar(0)), "\u0081", "caf\u00E9", "<&>", "  ",
+        "\u65E5\u672C", "\U0001F600", "\uFEFF", "- ", "1.", "    ", "&#32;", "*_`[<|~", "===", "\n", "\r", "\t", QString(QChar(0)), "\u0081", "caf\u00E9", "<&>", "  ",
     };
     QRandomGenerator random(36500);
     DatedEntries entries;
@@ -140,8 +146,12 @@ private slots:
             "vistelle-diary export: --to '24/12/2009' is not a date: write it as 2009-12-24");
         row("range backwards", {"export", "--from", "2010-01-01", "--to", "2009-01-01"},
             "vistelle-diary export: --from lies after --to");
-        row("unknown format", {"export", "--format", "pdf", "-o", "out.md"},
-            "vistelle-diary export: --format 'pdf' is none of markdown, html and text");
+        row("unknown format", {"export", "--format", "docx", "-o", "out.md"},
+            "vistelle-diary export: --format 'docx' is none of markdown, html, text, json and pdf");
+        row("search without text", {"search"}, "vistelle-diary search: name the TEXT to search for");
+        row("days backwards", {"days", "--from", "2010-01-01", "--to", "2009-01-01"}, "vistelle-diary days: --from lies after --to");
+        row("stats of two diaries", {"stats", "diary.dat", "diary.dat"}, "vistelle-diary stats: one diary at a time");
+        row("help on no command", {"help", "frobnicate"}, "vistelle-diary help: no command 'frobnicate'");
         row("missing diary", {"export", "gone.dat", "-o", "out.md"}, "vistelle-diary export: gone.dat: no such file");
         row("two diaries", {"export", "diary.dat", "diary.dat"}, "vistelle-diary export: one diary at a time");
         row("output over the diary", {"export", "-o", "./diary.dat"},
@@ -154,7 +164,6 @@ private slots:
         row("nothing to merge", {"merge", "--into", "diary.dat"}, "vistelle-diary merge: name one diary file to merge");
         row("merge into itself", {"merge", "./diary.dat", "--into", "diary.dat"},
             "vistelle-diary merge: ./diary.dat is the diary itself");
-        row("missing file to check", {"check", "diary.dat", "gone.dat"}, "vistelle-diary check: gone.dat: no such file");
         row("unknown option of check", {"check", "--quick"}, "vistelle-diary check: Unknown option 'quick'.");
     }
     void wrongUsageIsStatusTwoAndWritesNothing()
@@ -180,9 +189,14 @@ private slots:
         QTest::addColumn<QByteArray>("usage");
         QTest::newRow("program") << QStringList{"--help"} << QByteArray("Usage: vistelle-diary COMMAND");
         QTest::newRow("export") << QStringList{"export", "--help"} << QByteArray("Usage: vistelle-diary export [--format");
-        QTest::newRow("import") << QStringList{"import", "-h"} << QByteArray("Usage: vistelle-diary import FILE.md --into DIARY");
-        QTest::newRow("merge") << QStringList{"merge", "-h"} << QByteArray("Usage: vistelle-diary merge FILE --into DIARY");
+        QTest::newRow("import") << QStringList{"import", "-h"} << QByteArray("Usage: vistelle-diary import [--dry-run] FILE.md --into DIARY");
         QTest::newRow("check") << QStringList{"check", "--help"} << QByteArray("Usage: vistelle-diary check [--password-file FILE] [FILE...]");
+        QTest::newRow("search") << QStringList{"search", "--help"} << QByteArray("Usage: vistelle-diary search [--password-file FILE] TEXT");
+        QTest::newRow("days") << QStringList{"days", "--help"} << QByteArray("Usage: vistelle-diary days [--from DATE]");
+        QTest::newRow("stats") << QStringList{"stats", "--help"} << QByteArray("Usage: vistelle-diary stats [--password-file FILE]");
+        QTest::newRow("help COMMAND") << QStringList{"help", "import"} << QByteArray("Usage: vistelle-diary import [--dry-run] FILE.md");
+        QTest::newRow("version") << QStringList{"--version"} << QByteArray("vistelle-diary 1.");
+        QTest::newRow("merge") << QStringList{"merge", "-h"} << QByteArray("Usage: vistelle-diary merge FILE --into DIARY");
         QTest::newRow("password") << QStringList{"password", "-h"} << QByteArray("Usage: vistelle-diary password set|change|remove");
     }
     void everyCommandHasHelp()
@@ -225,7 +239,7 @@ private slots:
         writeFile("out.md", "older");
         run = vistelleDiary({"export", "-o", "nowhere/out.md"});
         QCOMPARE(run.status, 1);
-        QCOMPARE(run.err, QByteArray("vistelle-diary export: Cannot create file nowhere/out.md\n"));
+        QCOMPARE(run.err, QByteArray("vistelle-diary export: Cannot create file nowhere/out.md: No such file or directory\n"));
         QCOMPARE(readFile("out.md"), QByteArray("older"));
     }
 
@@ -363,6 +377,199 @@ private slots:
         QCOMPARE(run.out, QByteArray("other/graphics2.dat: Error reading piclist2.Graphics: Error reading "
                                      "TLMDGraphicListItem.Picture.Data: Stream read error.\ndiary.dat: ok, 3 entries\n"));
         QCOMPARE(QDir::currentPath(), dir->path());
+    }
+
+    // Each row: where -o points, and whether the atomic save may replace it.
+    void outputGoesWhereItIsNamed_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<bool>("toStandardOutput");
+        QTest::newRow("new file") << "new.md" << false;
+        QTest::newRow("existing file") << "x.md" << false;
+        QTest::newRow("dash") << "-" << true;
+        QTest::newRow("the program's standard output") << "/dev/stdout" << true;
+        QTest::newRow("a device") << "/dev/null" << false;
+    }
+    void outputGoesWhereItIsNamed()
+    {
+        QFETCH(QString, output);
+        QFETCH(bool, toStandardOutput);
+        const bool device = output.startsWith("/dev/") && !toStandardOutput;
+        const Run run = vistelleDiary({"export", "-o", output});
+        QCOMPARE(run.status, 0);
+        const QByteArray expected = exportEntries(small, ExportFormat::Markdown);
+        QCOMPARE(run.out, toStandardOutput ? expected : QByteArray());
+        if (!toStandardOutput && !device) QCOMPARE(readFile(output), expected);
+        if (device) QVERIFY(!QFileInfo(output).isFile());
+    }
+
+    void outputIntoAFifoReachesItsReader()
+    {
+        QVERIFY(::mkfifo("pipe", 0600) == 0);
+        QByteArray received;
+        std::thread reader([&] {
+            QFile f("pipe");
+            if (f.open(QIODevice::ReadOnly)) received = f.readAll();
+        });
+        const Run run = vistelleDiary({"export", "--format", "json", "-o", "pipe"});
+        reader.join();
+        QCOMPARE(run.status, 0);
+        QCOMPARE(received, exportEntries(small, ExportFormat::Json));
+        struct stat info {};
+        QVERIFY(::stat("pipe", &info) == 0 && S_ISFIFO(info.st_mode));
+    }
+
+    void searchDaysAndStatsReadTheDiary_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("search folds case") << QStringList{"search", "EVE"} << 0
+                                           << "2009-12-24: Christmas Eve\n2009-12-31: New Year's Eve \u65E5\n";
+        QTest::newRow("search beyond ASCII") << QStringList{"search", "\u65E5", "diary.dat"} << 0 << "2009-12-31: New Year's Eve \u65E5\n";
+        QTest::newRow("search without a hit") << QStringList{"search", "Easter"} << 1 << "";
+        QTest::newRow("days") << QStringList{"days"} << 0 << "2009-12-24\n2009-12-31\n2010-01-06\n";
+        QTest::newRow("days in a range") << QStringList{"days", "--from", "2009-12-25", "--to", "2010-01-06"} << 0
+                                         << "2009-12-31\n2010-01-06\n";
+        QTest::newRow("stats") << QStringList{"stats"} << 0
+                               << "year    entries       words   characters\n"
+                                  "2009          2           6           29\n"
+                                  "2010          1           1            8\n"
+                                  "total         3           7           37\n"
+                                  "longest streak: 1 day, 2009-12-24 to 2009-12-24\n";
+    }
+    void searchDaysAndStatsReadTheDiary()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        const Run run = vistelleDiary(args);
+        QCOMPARE(run.status, status);
+        QCOMPARE(QString::fromUtf8(run.out), out);
+        QCOMPARE(run.err, QByteArray());
+    }
+
+    void newCommandsReadAProtectedDiary()
+    {
+        writeFile("pw", "secret\n");
+        QCOMPARE(vistelleDiary({"password", "set", "--password-file", "pw", "diary.dat"}).status, 0);
+        QCOMPARE(vistelleDiary({"days", "--password-file", "pw"}).out, QByteArray("2009-12-24\n2009-12-31\n2010-01-06\n"));
+        QCOMPARE(vistelleDiary({"search", "--password-file", "pw", "epiphany"}).out, QByteArray("2010-01-06: Epiphany\n"));
+        QVERIFY(vistelleDiary({"stats", "--password-file", "pw"}).out.contains("total         3           7           37\n"));
+        QCOMPARE(vistelleDiary({"export", "--format", "json", "--password-file", "pw"}).out, exportEntries(small, ExportFormat::Json));
+    }
+
+    void pdfHasAPagePerMonthAfterTheTitle()
+    {
+        QProcess program;
+        program.start(VISTELLE_DIARY_PROGRAM, {"export", "--format", "pdf", "-o", "out.pdf"});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.readAllStandardError(), QByteArray());
+        const QByteArray pdf = readFile("out.pdf");
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 3);
+    }
+
+    void importDryRunBackupAndStandardInput()
+    {
+        const QByteArray before = readFile("diary.dat");
+        Run run = vistelleDiary({"import", "--dry-run", "x.md", "--into", "diary.dat"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QByteArray("add   2009-12-25\ndiary.dat: 1 added, 0 already there, 0 added below the diary's own "
+                                     "text (nothing written)\n"));
+        QCOMPARE(readFile("diary.dat"), before);
+        QVERIFY(!QFileInfo::exists("backups"));
+
+        writeFile("backups", "a file where the folder belongs");
+        run = vistelleDiary({"import", "x.md", "--into", "diary.dat"});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.startsWith("vistelle-diary import: Cannot create file backups/diary-"));
+        QVERIFY(run.err.endsWith("-import.dat: Not a directory\n"));
+        QCOMPARE(readFile("diary.dat"), before);
+        QFile::remove("backups");
+
+        QProcess program;
+        program.start(VISTELLE_DIARY_PROGRAM, {"import", "-", "--into", "diary.dat"});
+        program.write(readFile("x.md"));
+        program.closeWriteChannel();
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        const QStringList backups = QDir("backups").entryList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY(QRegularExpression("^diary-\\d{4}-\\d\\d-\\d\\d-\\d{6}-import\\.dat$").match(backups[0]).hasMatch());
+        QCOMPARE(readFile("backups/" + backups[0]), before);
+        QCOMPARE(entriesOf("diary.dat").at(date(2009, 12, 25)), QByteArray("imported"));
+    }
+
+    void checkReportsEveryFileAndWhatTheWindowPassesOver_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("a folder in the diary's place") << QStringList{"check", "d/diary.dat"} << 1
+                                                       << "d/diary.dat: Cannot open file diary.dat.\n";
+        QTest::newRow("a folder in a set's place") << QStringList{"check", "d/graphics1.dat", "diary.dat"} << 1
+                                                   << "d/graphics1.dat: Cannot open file graphics1.dat.\ndiary.dat: ok, 3 entries\n";
+        QTest::newRow("one missing among others") << QStringList{"check", "gone.dat", "diary.dat"} << 1
+                                                  << "gone.dat: Cannot open file gone.dat.\ndiary.dat: ok, 3 entries\n";
+        QTest::newRow("bytes after the last row") << QStringList{"check", "tail.dat"} << 0
+                                                  << "tail.dat: ok, 3 entries (note: 4 bytes after the last row, which Vistelle passes over)\n";
+        QTest::newRow("the last row cut short") << QStringList{"check", "short.dat"} << 0
+                                                << "short.dat: ok, 3 entries (note: the last of the 4 rows the file declares is cut "
+                                                   "short; Vistelle keeps what it holds)\n";
+    }
+    void checkReportsEveryFileAndWhatTheWindowPassesOver()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QDir().mkpath("d/diary.dat");
+        QDir().mkpath("d/graphics1.dat");
+        writeFile("tail.dat", readFile("diary.dat") + "junk");
+        writeFile("short.dat", readFile("diary.dat").chopped(2));
+        const Run run = vistelleDiary(args);
+        QCOMPARE(run.status, status);
+        QCOMPARE(QString::fromUtf8(run.out), out);
+    }
+
+    // Names are bytes: one that is not UTF-8 opens to read, and is refused to write.
+    void fileNamesThatAreNotUtf8_data()
+    {
+        QTest::addColumn<QString>("command"); // for sh, with the name in printf's form
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("days") << QString(R"sh("$0" days "$(printf 'caf\351.dat')")sh") << 0 << QByteArray("2009-12-24\n2009-12-31\n2010-01-06\n")
+                              << QByteArray();
+        QTest::newRow("check names it") << QString(R"sh("$0" check "$(printf 'caf\351.dat')")sh") << 0
+                                        << QByteArray("caf\xEF\xBF\xBD.dat: ok, 3 entries\n") << QByteArray();
+        QTest::newRow("import from it") << QString(R"sh("$0" import --dry-run "$(printf 'caf\351.md')" --into diary.dat)sh") << 0
+                                        << QByteArray("add   2009-12-25\ndiary.dat: 1 added, 0 already there, 0 added below "
+                                                      "the diary's own text (nothing written)\n")
+                                        << QByteArray();
+        QTest::newRow("no writing to it") << QString(R"sh("$0" export -o "$(printf 'caf\351.md')")sh") << 2 << QByteArray()
+                                          << QByteArray("vistelle-diary: caf\xEF\xBF\xBD.md: a file name that is not UTF-8 can be "
+                                                        "read, not written; rename the file or write to another name\n");
+    }
+    void fileNamesThatAreNotUtf8()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        for (const auto& [name, source] : {std::pair{"caf\xE9.dat", "diary.dat"}, std::pair{"caf\xE9.md", "x.md"}}) {
+            const QByteArray bytes = readFile(source);
+            const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+            ::close(fd);
+        }
+        QProcess program;
+        program.start("/bin/sh", {"-c", command, VISTELLE_DIARY_PROGRAM});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(program.readAllStandardOutput(), out);
+        QCOMPARE(program.readAllStandardError(), err);
     }
 
     // The program itself: what it writes to which stream, and its status.

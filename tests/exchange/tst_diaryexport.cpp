@@ -1,5 +1,5 @@
-// The three export forms of a fixed diary: Markdown and text byte for byte, HTML as one
-// document with its text escaped; the dates in ISO form and in words.
+// The export forms of a fixed diary: Markdown, text and JSON byte for byte, HTML as one
+// document with its text escaped and its contents; the dates in ISO form and in words.
 
 #include "core/textcodec.h"
 #include "diary/exchange/diaryexport.h"
@@ -36,29 +36,72 @@ private slots:
         const QByteArray expected = QStringLiteral(
             "# Vistelle diary\r\n"
             "\r\n"
+            "<!-- vistelle-diary markdown 2 -->\r\n"
+            "\r\n"
             "## 0001-01-01 \u2014 Monday, 1 January 1\r\n"
             "\r\n"
             "the first day\r\n"
             "\r\n"
             "## 2009-12-24 \u2014 Thursday, 24 December 2009\r\n"
             "\r\n"
-            "Christmas Eve\r\n"
+            "Christmas Eve\\\r\n"
             "Carols at eight, \u20AC5 each.\r\n"
             "\r\n"
             "## 2009-12-25 \u2014 Friday, 25 December 2009\r\n"
             "\r\n"
-            "\\# not a heading\r\n"
-            "\\\\ a backslash\r\n"
+            "\\# not a heading\\\r\n"
+            "\\\\ a backslash\\\r\n"
             "\\## 2009-12-26 \u2014 nor this\r\n"
             "\r\n"
             "\r\n"
             "## 2010-01-01 \u2014 Friday, 1 January 2010\r\n"
             "\r\n"
-            "<b>New</b> year & \u65E5\u672C\r\n"
+            "\\<b\\>New\\</b\\> year \\& \u65E5\u672C\r\n"
             "\r\n"
             "second paragraph\r\n").toUtf8();
         QCOMPARE(exportEntries(fixedDiary(), ExportFormat::Markdown), expected);
-        QCOMPARE(exportEntries(DatedEntries(), ExportFormat::Markdown), QByteArray("# Vistelle diary\r\n"));
+        QCOMPARE(exportEntries(DatedEntries(), ExportFormat::Markdown),
+                 QByteArray("# Vistelle diary\r\n\r\n<!-- vistelle-diary markdown 2 -->\r\n"));
+    }
+
+    // Each row: a text and its lines in the file; nothing may read as markup in a viewer.
+    void markdownLinesAreEscapedForViewers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("lines");
+        auto row = [](const char* name, const char* text, const char* lines) {
+            QTest::newRow(name) << QString::fromUtf8(text) << QByteArray(lines);
+        };
+        row("heading", "# a", "\\# a");
+        row("list items", "- a\r\n+ b\r\n* c", "\\- a\\\r\n\\+ b\\\r\n\\* c");
+        row("numbered items", "1. a\r\n22) b\r\n3 c", "1\\. a\\\r\n22\\) b\\\r\n3 c");
+        row("underlines and rules", "a\r\n===\r\n---\r\n___", "a\\\r\n\\===\\\r\n\\---\\\r\n\\_\\_\\_");
+        row("code by indentation", "    code\r\n\tmore", "&#32;&#32;&#32;&#32;code\\\r\n&#9;more");
+        row("fences, quotes and HTML", "```\r\n~~~\r\n> q\r\n<div>", "\\`\\`\\`\\\r\n\\~\\~\\~\\\r\n\\> q\\\r\n\\<div\\>");
+        row("links, emphasis, entities, tables", "[a](b) _c_ &amp; |d|", "\\[a\\](b) \\_c\\_ \\&amp; \\|d\\|");
+        row("backslash at the end", "a\\\r\nb", "a\\\\\\\r\nb");
+        row("blank lines break no line", "a\r\n\r\nb\r\n", "a\r\n\r\nb\r\n");
+        row("lone CR and LF", "a\rb\nc", "a&#13;b&#10;c");
+        row("inner spaces stay", "a  b\t c", "a  b\t c");
+    }
+    void markdownLinesAreEscapedForViewers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, lines);
+        const QByteArray file = exportEntries({{date(2009, 1, 1), encodeStoredText(text)}}, ExportFormat::Markdown);
+        const QByteArray head = "## 2009-01-01 \xE2\x80\x94 Thursday, 1 January 2009\r\n\r\n";
+        QCOMPARE(file.mid(file.indexOf(head) + head.size()), lines + "\r\n");
+    }
+
+    void jsonIsAnArrayOfDatesAndTexts()
+    {
+        const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(QStringLiteral("\uFEFF\"q\" \\ \u20AC\r\n\t") + QChar(1))},
+                                 {date(2009, 12, 25), QByteArray()},
+                                 {date(2010, 1, 1), "caf\xE9"}};
+        QCOMPARE(exportEntries(diary, ExportFormat::Json),
+                 QByteArray("[\n{\"date\": \"2009-12-24\", \"text\": \"\xEF\xBB\xBF\\\"q\\\" \\\\ \xE2\x82\xAC\\r\\n\\t\\u0001\"},\n"
+                            "{\"date\": \"2010-01-01\", \"text\": \"caf\xC3\xA9\"}\n]\n"));
+        QCOMPARE(exportEntries(DatedEntries(), ExportFormat::Json), QByteArray("[]\n"));
     }
 
     void textByteForByte()
@@ -93,7 +136,13 @@ private slots:
         QVERIFY(page.contains(QStringLiteral("<title>Vistelle diary</title>")));
         QVERIFY(page.contains(QStringLiteral("<h1>Vistelle diary</h1>")));
         QVERIFY(page.contains(QStringLiteral("@media print")));
-        QCOMPARE(page.count(QStringLiteral("<section>")), 4);
+        QCOMPARE(page.count(QStringLiteral("<section id=")), 4);
+        QVERIFY(page.contains(QStringLiteral("<section id=\"2009-12-24\">")));
+        QVERIFY(page.contains(QStringLiteral("<nav id=\"contents\">\n<ul>\n"
+                                             "<li><span class=\"year\">1</span> <a href=\"#0001-01-01\">January</a></li>\n"
+                                             "<li><span class=\"year\">2009</span> <a href=\"#2009-12-24\">December</a></li>\n"
+                                             "<li><span class=\"year\">2010</span> <a href=\"#2010-01-01\">January</a></li>\n"
+                                             "</ul>\n</nav>\n")));
         QCOMPARE(page.count(QStringLiteral("</section>")), 4);
         QVERIFY(page.contains(QStringLiteral(
             "<h2><time datetime=\"2010-01-01\">2010-01-01 \u2014 Friday, 1 January 2010</time></h2>\n"

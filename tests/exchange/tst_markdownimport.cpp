@@ -9,6 +9,7 @@
 #include "diary/exchange/diaryexport.h"
 #include "diary/exchange/markdownimport.h"
 
+#include <QIODevice>
 #include <QTest>
 
 using namespace vistelle;
@@ -34,6 +35,50 @@ QString failureOf(const QByteArray& file)
     return {};
 }
 
+// Endless bytes of one kind after a start, counting what was read.
+class Endless : public QIODevice {
+public:
+    explicit Endless(QByteArray start, char fill) : m_start(std::move(start)), m_fill(fill) { open(ReadOnly | Unbuffered); }
+    qint64 read = 0;
+    qint64 limit = -1; // when set: the bytes end there, handed out one at a time
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 n) override
+    {
+        if (limit >= 0) n = qMin<qint64>(1, limit - read);
+        for (qint64 i = 0; i < n; ++i) data[i] = read + i < m_start.size() ? m_start[read + i] : m_fill;
+        read += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+
+private:
+    QByteArray m_start;
+    char m_fill;
+};
+
+// Files written before the escaped form: only "#" and "\" at line starts escaped.
+const QByteArray OldForm = QStringLiteral(
+    "# Vistelle diary\r\n"
+    "\r\n"
+    "## 2009-12-24 \u2014 Thursday, 24 December 2009\r\n"
+    "\r\n"
+    "Christmas Eve\r\n"
+    "Carols at eight, *\u20AC5* each.\r\n"
+    "\r\n"
+    "## 2009-12-25 \u2014 Friday, 25 December 2009\r\n"
+    "\r\n"
+    "\\# not a heading\r\n"
+    "\\\\ a backslash &#32;\n"
+    "\\## lone LF before\r\n"
+    "\r\n"
+    "\r\n"
+    "## 2010-01-01 \u2014 Friday, 1 January 2010\r\n"
+    "\r\n"
+    "<b>New</b> year & \u65E5\u672C\\\r\n").toUtf8();
+
 } // namespace
 
 Q_DECLARE_METATYPE(vistelle::DatedEntries)
@@ -42,6 +87,126 @@ class TestMarkdownImport : public QObject {
     Q_OBJECT
 
 private slots:
+    void fileWithoutTheMarkIsReadByTheRulesBeforeIt()
+    {
+        const DatedEntries expected{
+            {date(2009, 12, 24), encodeStoredText(QStringLiteral("Christmas Eve\r\nCarols at eight, *\u20AC5* each."))},
+            {date(2009, 12, 25), "# not a heading\r\n\\ a backslash &#32;\n## lone LF before\r\n"},
+            {date(2010, 1, 1), encodeStoredText(QStringLiteral("<b>New</b> year & \u65E5\u672C\\"))}};
+        QCOMPARE(readMarkdownExport(OldForm, SettingsDate), expected);
+    }
+
+    // Texts come back byte for byte, whatever they hold.
+    void markedFormRoundTrips_data()
+    {
+        QTest::addColumn<QString>("text");
+        // (QString::fromUtf8 would drop a leading U+FEFF.)
+        QTest::newRow("U+FEFF first") << QChar(0xFEFF) + QStringLiteral("a text \u20AC");
+        QTest::newRow("U+FEFF alone") << QString(QChar(0xFEFF));
+        QTest::newRow("U+FEFF in Windows-1252 text") << QChar(0xFEFF) + QStringLiteral("caf\u00E9");
+        for (const char* text : {"a\\", "\\", "\\\r\n\\",
+                                 "&#32;&#9;&#13;&#10;&amp;", "  lead\r\n\ttab", "trail  \r\n", "\r\n\r\nblank first",
+                                 "a\rb\nc\r\r\n\n\r", "## 2009-01-01 \xE2\x80\x94 x\r\n\r\n## 2009-01-02", "1.\r\n-\r\n=",
+                                 "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~"})
+            QTest::newRow(text) << QString::fromUtf8(text);
+        QTest::newRow("NUL and controls") << (QString(QChar(0)) + u'\x01' + u'\x1F');
+    }
+    void markedFormRoundTrips()
+    {
+        QFETCH(QString, text);
+        const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(text)}, {date(2009, 12, 25), "next"}};
+        QCOMPARE(readMarkdownExport(exportEntries(diary, ExportFormat::Markdown), SettingsDate), diary);
+    }
+
+    // Each row: the lines after the title, with their own breaks, and the entries read.
+    void lfAndCrLfLinesAreEachRecognised_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<DatedEntries>("entries");
+        const QByteArray mark = "# Vistelle diary\r\n\r\n<!-- vistelle-diary markdown 2 -->\r\n";
+        QTest::newRow("an LF entry appended to a CR LF file")
+            << mark + "\r\n## 2009-01-01 x\r\n\r\none\\\r\ntwo\r\n\n## 2009-01-02 y\n\nthree\nfour\n"
+            << DatedEntries{{date(2009, 1, 1), "one\r\ntwo"}, {date(2009, 1, 2), "three\r\nfour"}};
+        QTest::newRow("an LF heading inside CR LF lines")
+            << mark + "\r\n## 2009-01-01 x\r\n\r\none\r\n\n## 2009-01-02 y\r\n\r\nthree\r\n"
+            << DatedEntries{{date(2009, 1, 1), "one"}, {date(2009, 1, 2), "three"}};
+        QTest::newRow("LF title, CR LF entry")
+            << QByteArray("# t\n\n## 2009-01-01 x\r\n\r\none\r\ntwo\n")
+            << DatedEntries{{date(2009, 1, 1), "one\r\ntwo"}};
+        QTest::newRow("no break at the end") << QByteArray("# t\n\n## 2009-01-01\n\nend") << DatedEntries{{date(2009, 1, 1), "end"}};
+    }
+    void lfAndCrLfLinesAreEachRecognised()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(DatedEntries, entries);
+        QCOMPARE(readMarkdownExport(file, SettingsDate), entries);
+    }
+
+    // A stream that is not an export is refused at its start, however long it runs on.
+    void endlessJunkIsRefusedAtItsStart_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<char>("fill");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("random bytes") << QByteArray("\x9F") << 'x' << QStringLiteral("line 1: not a Vistelle diary export: the file is not UTF-8 text");
+        QTest::newRow("text without a title") << QByteArray() << 'x'
+                                              << QStringLiteral("not a Vistelle diary export: it does not begin with a title line \"# \u2026\"");
+        QTest::newRow("a title that runs on") << QByteArray("# ") << 'x' << QStringLiteral("line 1: a heading longer than 4096 bytes");
+        QTest::newRow("a heading that runs on") << QByteArray("# t\r\n\r\n## ") << 'x'
+                                                << QStringLiteral("line 3: a heading longer than 4096 bytes");
+        QTest::newRow("a heading that runs on after a text")
+            << QByteArray("# t\r\n\r\n## 2009-01-01\r\n\r\ntext\r\n\r\n## ") << 'x'
+            << QStringLiteral("line 7: a heading longer than 4096 bytes");
+        QTest::newRow("a title, then bad bytes") << QByteArray("# t\r\n") << '\xFF'
+                                                 << QStringLiteral("line 2: not a Vistelle diary export: the file is not UTF-8 text");
+    }
+    void endlessJunkIsRefusedAtItsStart()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(char, fill);
+        QFETCH(QString, message);
+        Endless junk(start, fill);
+        try {
+            readMarkdownExport(junk, SettingsDate, [](TDateTime, QByteArray) {});
+            QFAIL("read");
+        } catch (const Error& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QVERIFY(junk.read <= 1024 * 1024);
+    }
+
+    // A good file cut at every length, or broken in its middle, reads or names a line.
+    // Read a byte at a time, lines and UTF-8 sequences run across the reader's pieces.
+    void byteByByteReadsAsWhole()
+    {
+        const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(QStringLiteral("\uFEFF\u65E5\r\n# two\r\n\u20AC\U0001F600"))},
+                                 {date(2009, 12, 25), "three"}};
+        const QByteArray file = exportEntries(diary, ExportFormat::Markdown);
+        Endless oneByOne(file, 0); // read ends where the file does
+        oneByOne.limit = file.size();
+        DatedEntries read;
+        readMarkdownExport(oneByOne, SettingsDate, [&](TDateTime d, QByteArray t) { read.emplace(d, std::move(t)); });
+        QCOMPARE(read, diary);
+    }
+
+    void cutOrBrokenFileReadsOrNamesALine()
+    {
+        const DatedEntries diary{{date(2009, 12, 24), encodeStoredText(QStringLiteral("\uFEFFone\r\n# two\r\n\u20AC"))},
+                                 {date(2009, 12, 25), "three"}};
+        const QByteArray file = exportEntries(diary, ExportFormat::Markdown);
+        for (qsizetype n = 0; n <= file.size(); ++n) {
+            for (const QByteArray& damaged : {file.left(n), file.left(n) + '\xC0' + file.mid(n + 1)}) {
+                try {
+                    const DatedEntries read = readMarkdownExport(damaged, SettingsDate);
+                    QVERIFY(read.size() <= diary.size());
+                } catch (const Error& e) {
+                    QVERIFY2(e.message().startsWith(QStringLiteral("line ")) || e.message().startsWith(QStringLiteral("not a")),
+                             qPrintable(e.message()));
+                }
+            }
+        }
+    }
+
     void fileWhoseLineBreaksBecameLfGivesCrLfBack()
     {
         const DatedEntries diary{{date(2009, 12, 24), encodeStoredText("one\r\n# two\r\n\r\n")},
@@ -99,7 +264,14 @@ private slots:
         QTest::newRow("empty") << QByteArray() << noTitle;
         QTest::newRow("no title") << QByteArray("Dear diary\r\n") << noTitle;
         QTest::newRow("not UTF-8") << QByteArray("# Vistelle diary\r\n\r\n## 2009-01-01\r\n\r\ncaf\xE9\r\n")
-                                   << QStringLiteral("not a Vistelle diary export: the file is not UTF-8 text");
+                                   << QStringLiteral("line 5: not a Vistelle diary export: the file is not UTF-8 text");
+        QTest::newRow("not UTF-8 at a sequence's end") << QByteArray("# t\r\n\r\n\xE2\x82")
+                                                      << QStringLiteral("line 3: not a Vistelle diary export: the file is not UTF-8 text");
+        QTest::newRow("a surrogate in UTF-8") << QByteArray("# t\n\xED\xA0\x80\n")
+                                             << QStringLiteral("line 2: not a Vistelle diary export: the file is not UTF-8 text");
+        QTest::newRow("text before the first heading of the marked form")
+            << QByteArray("# t\r\n\r\n<!-- vistelle-diary markdown 2 -->\r\n<!-- vistelle-diary markdown 2 -->\r\n")
+            << QStringLiteral("line 4: text before the first entry's heading");
         QTest::newRow("text before the first heading") << QByteArray("# t\r\n\r\nstray\r\n")
                                                        << QStringLiteral("line 3: text before the first entry's heading");
         QTest::newRow("no such date") << QByteArray("# t\r\n\r\n## 2009-02-29 x\r\n\r\nx\r\n")
