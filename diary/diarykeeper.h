@@ -85,6 +85,10 @@ public:
     // is moved unchanged into backups/ once the merged diary is saved; one that cannot be
     // read stays, is reported once per run and is read again when it changes.
     void mergeCopies(const QStringList& paths);
+    // Merges the files this folder's own saves left behind when a run ended in the middle
+    // of one (leftoverSaves) two ways, like conflict copies, and removes them once the file
+    // holds their entries; one that cannot be read is a save cut short and goes at once.
+    void mergeLeftovers(const QStringList& paths);
     SyncJournal& journal() { return m_journal; }
 
     bool hasUnsavedChanges() const { return !m_dirty.empty() || m_mustWrite || !m_displaced.empty(); }

@@ -4,6 +4,7 @@
 // copy out of nothing).
 
 #include "diary/diarykeeper.h"
+#include "core/savefile.h"
 #include "core/error.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/conflictcopies.h"
@@ -152,6 +153,7 @@ void DiaryKeeper::startSharing()
             saveSoon();
         }
     }
+    mergeLeftovers(leftoverSaves(m_fileName));
     mergeCopies(conflictCopiesIn(m_folder));
     saveJournalIfIdle();
     m_watch = std::make_unique<FolderWatch>(m_folder, m_fileName);
@@ -216,6 +218,36 @@ void DiaryKeeper::mergeCopies(const QStringList& paths)
 
 // Copies merged before the save that just reached the file go into backups/ unchanged.
 // One that changed since it was read stays, to be merged again.
+void DiaryKeeper::mergeLeftovers(const QStringList& paths)
+{
+    if (!m_table.Active() || paths.isEmpty()) return;
+    waitForWriter();
+    bool changed = false;
+    for (const QString& path : paths) {
+        DatedEntries theirs;
+        try {
+            theirs = entriesOfDiary(readWhole(path), m_settingsDate);
+        } catch (const Error&) {
+            QFile::remove(path); // the file it was to replace is whole
+            continue;
+        }
+        const std::vector<EntryChange> changes = mergeByDate({}, readEntries(m_table, m_settingsDate), theirs, mergeSeparator());
+        if (!changes.empty()) {
+            if (!changed && beforeMerge) beforeMerge();
+            changed = true;
+            applyChanges(m_table, changes);
+            for (const EntryChange& c : changes) m_dirty.insert(c.date);
+        }
+        m_mergedLeftovers.push_back(path);
+    }
+    if (changed) {
+        if (afterMerge) afterMerge();
+        saveSoon();
+    } else {
+        dropMergedLeftovers();
+    }
+}
+
 void DiaryKeeper::moveMergedCopies()
 {
     if (m_copiesToMove.isEmpty()) return;

@@ -569,6 +569,20 @@ private slots:
         QCOMPARE(fx->boxes.log, QStringList());
     }
 
+    // A run that ended in the middle of a save left its new file, or half of one, under a
+    // temporary name: the whole one is merged and goes once the diary holds it.
+    void filesLeftByASaveCutShortAreMergedAtStart()
+    {
+        writeDiary({{march(2), "old"}});
+        writeCopy("diary.dat.Ab12Cd", {{march(2), "old"}, {march(3), "stored just before the crash"}});
+        writeBytes("diary.dat.Zz99Yy", QByteArray::fromHex("3A000000530100"));
+        auto form = fx->start();
+        QTRY_COMPARE(entriesOnDisk().value(march(3)), QStringLiteral("stored just before the crash"));
+        QTRY_VERIFY(!QFile::exists("diary.dat.Ab12Cd"));
+        QVERIFY(!QFile::exists("diary.dat.Zz99Yy"));
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
     void unreadableCopyIsReportedOnceAndReadAgainWhenItChanges()
     {
         writeDiary({{march(2), "old"}});
