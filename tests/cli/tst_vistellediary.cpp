@@ -286,6 +286,27 @@ private slots:
         QCOMPARE(readFile("diary.dat"), once);
     }
 
+    // Exports passed back and forth between two diaries settle after one round: each text
+    // once, however often the exchange goes on.
+    void exchangeOfExportsSettles()
+    {
+        QDir().mkpath("a");
+        QDir().mkpath("b");
+        writeDiary("a/diary.dat", {{date(2009, 5, 1), "X"}});
+        writeDiary("b/diary.dat", {{date(2009, 5, 1), "X\r\nmore written on B"}});
+        QByteArray settled;
+        for (int round = 1; round <= 8; ++round) {
+            QCOMPARE(vistelleDiary({"export", "-o", "b.md", "b/diary.dat"}).status, 0);
+            QCOMPARE(vistelleDiary({"import", "b.md", "--into", "a/diary.dat"}).status, 0);
+            QCOMPARE(vistelleDiary({"export", "-o", "a.md", "a/diary.dat"}).status, 0);
+            QCOMPARE(vistelleDiary({"import", "a.md", "--into", "b/diary.dat"}).status, 0);
+            if (round == 1) settled = entriesOf("a/diary.dat").at(date(2009, 5, 1));
+        }
+        QCOMPARE(settled, QByteArray("X\r\nmore written on B"));
+        QCOMPARE(entriesOf("a/diary.dat").at(date(2009, 5, 1)), settled);
+        QCOMPARE(entriesOf("b/diary.dat").at(date(2009, 5, 1)), settled);
+    }
+
     void importRefusesWhileVistelleRunsThere()
     {
         InstanceLock running(dir->path());
