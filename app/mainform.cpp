@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/clicklabel.h"
 #include "app/damagedfile.h"
+#include "app/diaryunlock.h"
 #include "app/hintswitch.h"
 #include "app/inputsource.h"
 #include "app/look.h"
@@ -24,6 +25,8 @@
 #include "diary/exchange/diarylayout.h"
 #include "diary/spelling/spellchecker.h"
 #include "core/usersettings.h"
+#include "core/wholefile.h"
+#include "diary/protect/protectedfile.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/accessiblerole.h"
@@ -38,6 +41,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -103,6 +107,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     spelling = new SpellChecker(this);
     spelling->settingsFile = userSettingsFile();
     Today->setSpellChecker(spelling);
+    Today->addMenuItems = [this](QMenu& menu) { addPasswordItems(menu); };
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
@@ -141,7 +146,7 @@ void TMainForm::FormCreate()
     static_cast<WebLinkLabel*>(vistelleURL)->hoverCaption = vistelleURL->text();
 
     prepareSets();
-    openDiary();
+    if (!openDiary()) return;
     // Entries a sync tool lost or left in conflict copies come back; the folder is watched.
     if (diaryAvailable) m_keeper->startSharing();
 
@@ -164,7 +169,7 @@ void TMainForm::FormCreate()
     }
 }
 
-void TMainForm::openDiary()
+bool TMainForm::openDiary()
 {
     // The settings date is a constant of the run; it is known even when the diary is not.
     settingsDate = strToDate(QStringLiteral("06/07/5050"));
@@ -196,11 +201,20 @@ void TMainForm::openDiary()
         if (QFile::exists(DiaryFile)) {
             m_outerPos = QPoint(DesignLeft, DesignTop);
             openDiaryFile();
+            if (!diary.Active()) {
+                // The password box was cancelled: the run goes on without the diary, as
+                // with one that cannot be read, and nothing more is said.
+                diaryAvailable = false;
+                m_entries->available = false;
+                Today->showUnavailable(UnavailableNotice);
+                return false;
+            }
         } else {
             m_centreOnShow = true;
             createDiary(diary, DiaryFile);
         }
         m_keeper->adopt();
+        return true;
     } catch (const Error&) {
         // The file is never overwritten: the run goes on without the diary.
         if (diary.Active()) diary.Close();
@@ -211,10 +225,24 @@ void TMainForm::openDiary()
     }
 }
 
+// A protected diary.dat opens with the key of its password, asked first; false when the
+// box was cancelled.
+bool TMainForm::unlockIfProtected()
+{
+    QFile file(DiaryFile);
+    if (!file.open(QIODevice::ReadOnly) || !protect::isProtected(file.peek(4))) return true;
+    const std::optional<UnlockedDiary> unlocked = unlockDiary(readWholeFile(file), DiaryFile);
+    if (!unlocked) return false;
+    m_keeper->setKey(unlocked->key);
+    diary.imageOfFile = [this](const QByteArray& bytes) { return m_keeper->imageOfFile(bytes, DiaryFile); };
+    return true;
+}
+
 void TMainForm::openDiaryFile()
 {
     openRestoringDamaged(DiaryFile, [this] {
         if (diary.Active()) diary.Close();
+        if (!unlockIfProtected()) return;
         diary.setTableName(DiaryFile);
         diary.Open();
         // A table of another layout under this name is no diary: it is left as it is.

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -19,6 +20,10 @@ class QTimer;
 class QToolButton;
 
 namespace vistelle {
+
+namespace protect {
+class DiaryKey;
+}
 
 class ClickLabel;
 class PictureView;
@@ -210,8 +215,14 @@ private:
     void afterBox();
     void runActivation();
     void prepareContent();
-    void openDiary();
+    bool openDiary();
     void openDiaryFile();
+    bool unlockIfProtected();
+    void addPasswordItems(QMenu& menu);
+    void protectDiary();
+    void changeDiaryPassword();
+    void removeDiaryPassword();
+    void changeDiaryForm(std::shared_ptr<const protect::DiaryKey> key);
     void storePendingText();
     void rescueDiary();
     void fitOuterSize();

@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 #include "cli/outputfile.h"
+#include "diary/protect/protectedfile.h"
 
 #include "core/savefile.h"
 #include "cli/diarypassword.h"
@@ -78,7 +79,10 @@ void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary)
 {
     const QByteArray image = table.saveImage();
     SyncJournal journal(QFileInfo(diary).absolutePath());
-    if (journal.active()) {
+    // A journal sealed with a protected diary's key is the window's to read and write.
+    QFile sealed(journal.fileName());
+    const bool isSealed = sealed.open(QIODevice::ReadOnly) && protect::isProtected(sealed.peek(4));
+    if (journal.active() && !isSealed) {
         journal.wroteImage(QCryptographicHash::hash(image, QCryptographicHash::Sha1));
         journal.save();
     }

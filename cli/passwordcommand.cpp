@@ -5,6 +5,7 @@
 #include "cli/diarypassword.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
+#include "diary/protect/backupforms.h"
 #include "diary/protect/protectedfile.h"
 #include "platform/instance/instancelock.h"
 
@@ -64,45 +65,18 @@ void requireTable(const QString& diary, const QByteArray& image)
 }
 
 struct Keys {
-    protect::DiaryKey old; // null: the diary is plain
+    protect::DiaryKey old;   // null: the diary is plain
     protect::DiaryKey fresh; // null: it becomes plain
 };
 
-// The form a copy takes: a plain copy or one sealed with the old key, in the new form.
-// Copies protected with another password are left as they are (nullopt).
-std::optional<QByteArray> converted(const QByteArray& bytes, const Keys& keys)
-{
-    QByteArray image = bytes;
-    if (protect::isProtected(bytes)) {
-        if (keys.old.isNull() || !protect::keyMatches(bytes, keys.old)) return std::nullopt;
-        try {
-            image = protect::unsealImage(bytes, keys.old, {});
-        } catch (const Error&) {
-            return std::nullopt;
-        }
-    } else if (keys.fresh.isNull()) {
-        return std::nullopt; // already plain
-    }
-    return keys.fresh.isNull() ? image : protect::sealImage(image, keys.fresh);
-}
-
 int convertBackups(const QString& folder, const Keys& keys, Streams& io)
 {
-    const QDir backups(QDir(folder).filePath(QStringLiteral("backups")));
-    int count = 0;
-    for (const QFileInfo& info : backups.entryInfoList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name)) {
-        QByteArray bytes;
-        try {
-            bytes = readDiaryBytes(info.filePath());
-        } catch (const Error& e) {
-            io.err += "vistelle-diary password: " + e.message().toUtf8() + " (left as it is)\n";
-            continue;
-        }
-        const std::optional<QByteArray> into = converted(bytes, keys);
-        if (!into) continue;
-        if (!writeFileWhole(info.filePath(), *into)) raise(fmt(QStringLiteral("Cannot create file %s"), info.filePath()));
-        ++count;
-    }
+    QStringList unreadable;
+    const int count = protect::convertBackups(QDir(folder).filePath(QStringLiteral("backups")),
+                                              keys.old.isNull() ? nullptr : &keys.old,
+                                              keys.fresh.isNull() ? nullptr : &keys.fresh, &unreadable);
+    for (const QString& name : unreadable)
+        io.err += "vistelle-diary password: " + fmt(QStringLiteral("Cannot open file %s"), name).toUtf8() + " (left as it is)\n";
     return count;
 }
 

@@ -5,6 +5,8 @@
 #include "diary/exchange/conflictcopies.h"
 #include "diary/exchange/textjoin.h"
 #include "diary/folderwatch.h"
+#include "diary/protect/diaryform.h"
+#include "diary/protect/protectedfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -126,6 +128,7 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
     Job job;
     job.fileName = m_fileName;
     job.image = m_table.saveImage(std::move(m_spareImage));
+    job.key = m_key;
     job.onDisk = m_seenStamp;
     for (TDateTime date : m_dirty) {
         const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
@@ -290,10 +293,11 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
     // The journal first: a diary written after it is known as this computer's own.
     if (!job.journalName.isEmpty())
         result.journalFailed = !QDir().mkpath(QFileInfo(job.journalName).absolutePath())
-            || !writeFileWhole(job.journalName, job.journalImage);
+            || !writeFileWhole(job.journalName, protect::DiaryForm::fileOf(job.journalImage, job.key));
     backUp(job, result);
     // The merge happened on the window thread: only the file it saw may be replaced.
-    const SaveResult saved = saveFile(job.fileName, job.image, &job.onDisk);
+    const SaveResult saved =
+        saveFile(job.fileName, protect::DiaryForm::fileOf(job.image, job.key), &job.onDisk);
     result.saved = saved.saved;
     result.changedOnDisk = saved.changedOnDisk;
     result.displaced = saved.displaced;
@@ -315,8 +319,9 @@ void DiaryKeeper::backUp(const Job& job, Result& result)
         // A read cut short must not pass for the day's backup.
         const qint64 size = current.size();
         const QByteArray bytes = readWholeFile(current);
+        // A diary protected since its last save keeps no plain copy.
         copied = current.error() == QFileDevice::NoError && bytes.size() == size
-            && writeFileWhole(job.backupName, bytes);
+            && writeFileWhole(job.backupName, job.key && !protect::isProtected(bytes) ? protect::sealImage(bytes, *job.key) : bytes);
     }
     result.backupFailed = !copied;
     if (copied) pruneBackups(backupFolder(), QFileInfo(job.backupName).fileName());
@@ -409,9 +414,15 @@ bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwO
     if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     // The stamp of the very file read: a write after the read is another version.
     const FileStamp read = displaced ? FileStamp() : FileStamp::ofDescriptor(file.handle());
-    const QByteArray bytes = readWholeFile(file);
+    const QByteArray fileBytes = readWholeFile(file);
     if (file.error() != QFileDevice::NoError) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     file.close();
+    QByteArray bytes;
+    try {
+        bytes = imageOfFile(fileBytes, QFileInfo(fileName).fileName());
+    } catch (const Error& e) {
+        return unreadable(e.message());
+    }
     const QByteArray hash = hashOf(bytes);
     if (!displaced && hash == knownHash()) {
         m_knownStamp = read; // touched or copied, not changed
@@ -491,6 +502,30 @@ bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwO
     if (hasUnsavedChanges()) saveSoon();
     saveJournalIfIdle();
     return true;
+}
+
+QByteArray DiaryKeeper::imageOfFile(const QByteArray& bytes, const QString& fileName) const
+{
+    protect::DiaryForm form;
+    form.setKey(m_key);
+    return form.imageOf(bytes, fileName);
+}
+
+void DiaryKeeper::setKey(std::shared_ptr<const protect::DiaryKey> key)
+{
+    if (key == m_key) return;
+    m_key = std::move(key);
+    if (m_key) protect::forbidCoreDumps();
+    // A journal kept sealed is read once the key is known.
+    QFile journal(m_journal.fileName());
+    if (m_key && journal.open(QIODevice::ReadOnly)) {
+        try {
+            m_journal.read(imageOfFile(journal.readAll(), QFileInfo(journal).fileName()));
+        } catch (const Error&) {
+        }
+    }
+    m_mustWrite = true;
+    if (m_table.Active()) saveSoon();
 }
 
 } // namespace vistelle

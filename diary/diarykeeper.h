@@ -10,6 +10,7 @@
 
 #include "core/datetime.h"
 #include "core/savefile.h"
+#include "diary/protect/diarykey.h"
 #include "diary/exchange/datemerge.h"
 #include "diary/exchange/syncjournal.h"
 
@@ -89,6 +90,15 @@ public:
     // of one (leftoverSaves) two ways, like conflict copies, and removes them once the file
     // holds their entries; one that cannot be read is a save cut short and goes at once.
     void mergeLeftovers(const QStringList& paths);
+
+    // The form diary.dat takes from now on: sealed with key (a protected diary), or plain
+    // for a null key. Set at start before adopt(); set later, the next save writes the new
+    // form at once. The journal of a shared folder is sealed with the same key.
+    void setKey(std::shared_ptr<const protect::DiaryKey> key);
+    const std::shared_ptr<const protect::DiaryKey>& key() const { return m_key; }
+    // The table image in the bytes of a diary file (or a copy of one): as they are when
+    // plain, unsealed with this run's key when protected. Throws the reader's message.
+    QByteArray imageOfFile(const QByteArray& bytes, const QString& fileName) const;
     SyncJournal& journal() { return m_journal; }
 
     bool hasUnsavedChanges() const { return !m_dirty.empty() || m_mustWrite || !m_displaced.empty(); }
@@ -103,6 +113,7 @@ private:
     struct Job {
         QString fileName;
         QByteArray image;
+        std::shared_ptr<const protect::DiaryKey> key; // sealed with it on the writer thread; null: plain
         QString backupName; // empty: no backup this time
         FileStamp onDisk;   // the file the merge saw: only that one may be replaced
         QString journalName; // empty: the folder is not shared
@@ -176,6 +187,7 @@ private:
     bool m_saveFailureReported = false;
     bool m_unreadableReported = false;
 
+    std::shared_ptr<const protect::DiaryKey> m_key;
     QString m_folder;
     SyncJournal m_journal;
     std::set<TDateTime> m_localStores;       // dirty dates the user stored here (not merged in)

@@ -4,6 +4,7 @@
 // copy out of nothing).
 
 #include "diary/diarykeeper.h"
+#include "diary/protect/diaryform.h"
 #include "core/savefile.h"
 #include "core/error.h"
 #include "diary/engine/volgatable.h"
@@ -65,7 +66,9 @@ void DiaryKeeper::saveJournalIfIdle()
 {
     if (!m_journal.active() || !m_dirty.empty() || m_writer || m_journal.revision() == m_journalWritten) return;
     m_journalWritten = m_journal.revision();
-    if (!m_journal.save() && !m_journalFailureReported) {
+    const bool saved = QDir().mkpath(QFileInfo(m_journal.fileName()).absolutePath())
+        && writeFileWhole(m_journal.fileName(), protect::DiaryForm::fileOf(m_journal.image(), m_key));
+    if (!saved && !m_journalFailureReported) {
         m_journalFailureReported = true;
         report(fmt(QStringLiteral("Cannot create file %s"), m_journal.fileName()));
     }
@@ -86,7 +89,7 @@ bool DiaryKeeper::fileHoldsTheEntries()
 }
 
 // ... nor in the window's record.
-bool DiaryKeeper::nothingToWrite() { return fileHoldsTheEntries() && settingsText() == m_diskSettings; }
+bool DiaryKeeper::nothingToWrite() { return !m_mustWrite && fileHoldsTheEntries() && settingsText() == m_diskSettings; }
 
 void DiaryKeeper::noteSharedIfMarked()
 {
@@ -190,7 +193,7 @@ void DiaryKeeper::mergeCopies(const QStringList& paths)
         m_journal.activate(); // a copy beside the diary: the folder is shared
         DatedEntries theirs;
         try {
-            theirs = entriesOfDiary(readWhole(path), m_settingsDate);
+            theirs = entriesOfDiary(imageOfFile(readWhole(path), QFileInfo(path).fileName()), m_settingsDate);
         } catch (const Error& e) {
             m_copiesToMove.removeAll(path);
             if (m_reported.insert(path).second)
@@ -226,7 +229,7 @@ void DiaryKeeper::mergeLeftovers(const QStringList& paths)
     for (const QString& path : paths) {
         DatedEntries theirs;
         try {
-            theirs = entriesOfDiary(readWhole(path), m_settingsDate);
+            theirs = entriesOfDiary(imageOfFile(readWhole(path), QFileInfo(path).fileName()), m_settingsDate);
         } catch (const Error&) {
             QFile::remove(path); // the file it was to replace is whole
             continue;

@@ -40,7 +40,7 @@ void TVolgaTable::loadRows()
 {
     switch (m_loadMode) {
     case lmFile:
-        if (!loadReadAhead()) loadImage(readTableFile());
+        if (!loadReadAhead()) loadImage(imageOfFile ? imageOfFile(readTableFile()) : readTableFile());
         break;
     case lmStream:
         m_fileStamp = {};
@@ -103,6 +103,10 @@ bool TVolgaTable::loadReadAhead()
     if (!ahead) return false;
     m_fileStamp = ahead->stamp;
     const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
+    if (imageOfFile) {
+        loadImage(imageOfFile(ahead->bytes));
+        return true;
+    }
     // A table that reports its progress is read here, where the progress is shown.
     if (!parsed || OnCallback) {
         loadImage(ahead->bytes);

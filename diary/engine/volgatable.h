@@ -6,6 +6,8 @@
 #include "diary/engine/volgadataset.h"
 #include "core/readahead.h"
 
+#include <functional>
+
 namespace vistelle {
 
 enum TLoadMode { lmClear, lmFile, lmClone, lmStream };
@@ -25,6 +27,10 @@ public:
 
     TFieldDefs& FieldDefs() { return m_fieldDefs; }
     const TFieldDefs& FieldDefs() const { return m_fieldDefs; }
+
+    // What a file read with lmFile holds is turned into the table image by this, when set
+    // (a protected diary unsealed with its key); it throws what the open is to report.
+    std::function<QByteArray(const QByteArray& fileBytes)> imageOfFile;
 
     // Builds an empty table from FieldDefs and writes it to TableName; the table stays closed.
     void CreateTable();
