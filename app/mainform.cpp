@@ -511,8 +511,12 @@ void TMainForm::endSession()
 void TMainForm::rescueDiary()
 {
     if (!diaryAvailable || !diary.Active()) return;
-    // A password-protected diary will hand its protection to the rescue (DiaryRescue::protect).
-    DiaryRescue().run(diary, settingsDate);
+    DiaryRescue rescue;
+    // A protected diary is rescued in its protected form: renamed to diary.dat it opens
+    // with its password, and its text never reaches a file or standard error.
+    if (const std::shared_ptr<const protect::DiaryKey> key = m_keeper->key())
+        rescue.protect = [key](const QByteArray& image) { return protect::sealImage(image, *key); };
+    rescue.run(diary, settingsDate);
 }
 
 void TMainForm::bringToFront()

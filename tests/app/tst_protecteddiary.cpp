@@ -133,6 +133,24 @@ private slots:
         QCOMPARE(readFile("diary.dat"), theirs);
     }
 
+    // The session ends and diary.dat cannot take the diary: the entries are rescued sealed.
+    void entriesRescuedAtTheSessionEndStayProtected()
+    {
+        writeProtectedDiary({{march(2), "a secret"}}, quickKey("right"));
+        fx->boxes.passwords = {QByteArray("right")};
+        auto form = fx->start();
+        QFile::remove("diary.dat");
+        QVERIFY(QDir().mkdir("diary.dat"));
+        MainFormFixture::type(*form, "not to be lost");
+        form->endSession();
+        QCOMPARE(form->endStatus(), 1);
+        const QStringList rescued = QDir().entryList({"diary-unsaved-*.dat"}, QDir::Files);
+        QCOMPARE(rescued.size(), 1);
+        const QByteArray bytes = readFile(rescued[0]);
+        QVERIFY(isProtected(bytes));
+        QVERIFY(unsealImage(bytes, quickKey("right"), rescued[0]).contains("not to be lost"));
+    }
+
     void protectChangeAndRemoveFromTheEditorsMenu()
     {
         writeDiary({{march(2), "a secret"}});
