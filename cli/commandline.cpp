@@ -75,7 +75,7 @@ int runCommand(const QString& command, Streams& io, const std::function<int()>& 
     return 1;
 }
 
-void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary)
+void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary, const protect::DiaryKey* key)
 {
     const QByteArray image = table.saveImage();
     SyncJournal journal(QFileInfo(diary).absolutePath());
@@ -86,7 +86,8 @@ void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary)
         journal.wroteImage(QCryptographicHash::hash(image, QCryptographicHash::Sha1));
         journal.save();
     }
-    if (!writeFileWhole(diary, image)) raise(cannotCreate(diary, reasonCannotCreate(diary)));
+    if (!writeFileWhole(diary, key ? protect::sealImage(image, *key) : image))
+        raise(cannotCreate(diary, reasonCannotCreate(diary)));
 }
 
 TDateTime settingsDate() { return encodeDate(5050, 7, 6); }

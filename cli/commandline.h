@@ -13,6 +13,10 @@ namespace vistelle {
 class TVolgaTable;
 }
 
+namespace vistelle::protect {
+class DiaryKey;
+}
+
 namespace vistelle::cli {
 
 // Wrong usage: status 2, with a pointer to the command's help.
@@ -54,7 +58,7 @@ int runCommand(const QString& command, Streams& io, const std::function<int()>& 
 // Saves a diary as the window does. A journal of its folder (kept when a sync tool shares
 // it) first learns that this computer wrote the file, so that the window does not take it
 // for one written elsewhere.
-void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary);
+void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary, const protect::DiaryKey* key = nullptr);
 
 // The date of the diary's settings row, which holds the window's state and is no entry
 // (the window reads it from "06/07/5050" in its day/month/year layout).

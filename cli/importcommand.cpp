@@ -1,6 +1,7 @@
 // vistelle-diary import: a Markdown export merged into a diary by date.
 
 #include "cli/commandline.h"
+#include "cli/diarypassword.h"
 #include "cli/outputfile.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
@@ -42,6 +43,8 @@ beside it (never removed by Vistelle); when the copy cannot be written, nothing 
   --into DIARY  the diary to merge into (Vistelle's is diary.dat in its folder)
   --dry-run     print for each date whether it would be added, joined or left, and
                 write nothing
+  --password-file FILE  the password of a protected diary (the file's first line);
+                without it the password is asked on the terminal
   -h, --help    show this help
 
 The file is checked as it is read; the first fault stops the import with its line number.
@@ -149,7 +152,9 @@ int importCommand(const QStringList& args, Streams& io)
 {
     return runCommand(QStringLiteral("import"), io, [&] {
         const CommandLine line(QStringLiteral("import"),
-                               {{QStringLiteral("into"), {}, QStringLiteral("DIARY")}, QCommandLineOption(QStringLiteral("dry-run"))}, args);
+                               {{QStringLiteral("into"), {}, QStringLiteral("DIARY")}, QCommandLineOption(QStringLiteral("dry-run")),
+                                {QStringLiteral("password-file"), {}, QStringLiteral("FILE")}},
+                               args);
         if (line.helpAsked()) {
             io.out += Help;
             return 0;
@@ -171,8 +176,9 @@ int importCommand(const QStringList& args, Streams& io)
             raise(QStringLiteral("Vistelle is running in %1; close it, then import again").arg(QDir::toNativeSeparators(folder)));
         const bool created = !diaryInfo.exists();
         const QByteArray bytes = created ? QByteArray() : readWhole(diary);
+        protect::DiaryKey key; // a protected diary is written back sealed with its key
         TVolgaTable table;
-        openOrCreate(table, diary, bytes);
+        openOrCreate(table, diary, created ? bytes : diaryImage(diary, bytes, line.value(QStringLiteral("password-file")), &key));
         const DatedEntries before = dryRun ? readEntries(table, settingsDate()) : DatedEntries();
         DatedEntries imported; // for the dry run's report
         Intake intake(table);
@@ -194,7 +200,7 @@ int importCommand(const QStringList& args, Streams& io)
         }
         const bool changes = counts.added > 0 || counts.joined > 0;
         if (changes && !created) keepBackup(diary, bytes);
-        if (created || changes) saveDiaryWrittenHere(table, diary);
+        if (created || changes) saveDiaryWrittenHere(table, diary, key.isNull() ? nullptr : &key);
         io.out += summary(diary, counts).toUtf8();
         return 0;
     });

@@ -1,6 +1,7 @@
 // vistelle-diary merge: another diary file merged into a diary by date, both ways kept.
 
 #include "cli/commandline.h"
+#include "cli/diarypassword.h"
 #include "core/savefile.h"
 #include "diary/engine/volgatable.h"
 #include "diary/exchange/datemerge.h"
@@ -28,6 +29,8 @@ Before DIARY changes, a copy of it is kept as backups/diary-YYYY-MM-DD-HHMMSS-me
 its folder. FILE is left as it is.
 
   --into DIARY  the diary to merge into (Vistelle's is diary.dat in its folder)
+  --password-file FILE  the password of a protected diary (the file's first line);
+                without it the password is asked on the terminal
   -h, --help    show this help
 
 Vistelle must not be running in DIARY's folder meanwhile.
@@ -67,7 +70,11 @@ QString backupName(const QString& folder)
 int mergeCommand(const QStringList& args, Streams& io)
 {
     return runCommand(QStringLiteral("merge"), io, [&] {
-        const CommandLine line(QStringLiteral("merge"), {{QStringLiteral("into"), {}, QStringLiteral("DIARY")}}, args);
+        const CommandLine line(QStringLiteral("merge"),
+                               {{QStringLiteral("into"), {}, QStringLiteral("DIARY")},
+                                {QStringLiteral("password-file"), {}, QStringLiteral("FILE")}},
+                               args);
+        const QString passwordFile = line.value(QStringLiteral("password-file"));
         if (line.helpAsked()) {
             io.out += Help;
             return 0;
@@ -89,17 +96,18 @@ int mergeCommand(const QStringList& args, Streams& io)
         if (!lock.tryLock())
             raise(QStringLiteral("Vistelle is running in %1; close it, then merge again").arg(QDir::toNativeSeparators(folder)));
         TVolgaTable other;
-        openDiary(other, source, readWhole(source));
+        openDiary(other, source, diaryImage(source, readWhole(source), passwordFile));
         const DatedEntries theirs = readEntries(other, settingsDate());
 
         const bool created = !diaryInfo.exists();
         const QByteArray before = created ? QByteArray() : readWhole(diary);
+        protect::DiaryKey key; // a protected diary is written back sealed with its key
         TVolgaTable table;
         if (created) {
             defineDiaryFields(table);
             table.Open();
         } else {
-            openDiary(table, diary, before);
+            openDiary(table, diary, diaryImage(diary, before, passwordFile, &key));
         }
         const DatedEntries ours = readEntries(table, settingsDate());
         const std::vector<EntryChange> changes = mergeByDate({}, ours, theirs, otherCopySeparator());
@@ -115,7 +123,7 @@ int mergeCommand(const QStringList& args, Streams& io)
                     raise(fmt(QStringLiteral("Cannot create file %s"), backup));
             }
             applyChanges(table, changes);
-            saveDiaryWrittenHere(table, diary);
+            saveDiaryWrittenHere(table, diary, key.isNull() ? nullptr : &key);
         }
         io.out += QStringLiteral("%1: %2 added, %3 already there, %4 joined with their other copy\n")
                       .arg(diary).arg(added).arg(unchanged).arg(joined)

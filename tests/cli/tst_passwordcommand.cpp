@@ -81,6 +81,15 @@ private slots:
         QCOMPARE(diaryCommand({"check", "--password-file", path("one"), path("diary.dat")}).out,
                  path("diary.dat").toUtf8() + ": ok, 1 entry\n");
 
+        // Import and merge read it with the password and write it back protected.
+        writeFile(path("more.md"), "# Vistelle diary\r\n\r\n## 2009-01-02\r\n\r\nanother private thought\r\n");
+        QCOMPARE(diaryCommand({"import", "--password-file", path("one"), path("more.md"), "--into", path("diary.dat")}).status, 0);
+        QFile::copy(path("diary.dat"), path("copy.dat"));
+        QCOMPARE(diaryCommand({"merge", "--password-file", path("one"), path("copy.dat"), "--into", path("diary.dat")}).status, 0);
+        QFile::remove(path("more.md"));
+        QVERIFY(!anyFileHolds(m_dir.path(), "private thought"));
+        QVERIFY(diaryCommand({"export", "--password-file", path("one"), path("diary.dat")}).out.contains("another private thought"));
+
         r = diaryCommand({"password", "change", "--password-file", path("one"), "--new-password-file", path("two"),
                           path("diary.dat")});
         QCOMPARE(r.status, 0);
