@@ -13,7 +13,7 @@ namespace vistelle::protect {
 
 namespace {
 
-constexpr double TargetSeconds = 0.5;
+constexpr double TargetSeconds = 0.6;
 constexpr quint32 StartMemLimitKiB = 64 * 1024;
 
 double secondsToDerive(const KeyParams& params)
@@ -46,25 +46,32 @@ DiaryKey DiaryKey::derive(QByteArrayView password, const KeyParams& params)
     return key;
 }
 
-// One pass over 64 MiB measured, then passes (up to the bound) or memory scaled to the
-// target; a slow machine gets less memory rather than a longer wait.
+// The time of a derivation grows with its passes from a fixed start (the memory is taken
+// and first touched): one and two passes over 64 MiB measured give both, and the passes
+// (up to the bound) or the memory are scaled to the target. A slow machine gets less memory
+// rather than a longer wait.
 KeyParams DiaryKey::freshParams()
 {
     initialiseSodium();
     KeyParams params;
     params.salt.resize(SaltSize);
     randombytes_buf(params.salt.data(), SaltSize);
-    params.opsLimit = 1;
     params.memLimitKiB = StartMemLimitKiB;
-    const double onePass = secondsToDerive(params);
-    if (onePass > TargetSeconds) {
-        params.memLimitKiB = std::max<quint32>(8 * 1024, quint32(params.memLimitKiB * TargetSeconds / onePass));
+    params.opsLimit = 1;
+    const double one = secondsToDerive(params);
+    params.opsLimit = 2;
+    const double two = secondsToDerive(params);
+    const double perPass = std::max(two - one, one / 4);
+    const double start = std::max(one - perPass, 0.0);
+    if (one > TargetSeconds) {
+        params.opsLimit = 1;
+        params.memLimitKiB = std::max<quint32>(8 * 1024, quint32(params.memLimitKiB * TargetSeconds / one));
         return params;
     }
-    params.opsLimit = std::clamp<quint32>(quint32(std::lround(TargetSeconds / onePass)), MinOpsLimit, MaxOpsLimit);
-    const double atMost = onePass * params.opsLimit;
-    if (atMost < TargetSeconds)
-        params.memLimitKiB = std::min<quint32>(MaxMemLimitKiB, quint32(params.memLimitKiB * TargetSeconds / atMost));
+    params.opsLimit = std::clamp<quint32>(quint32(std::lround((TargetSeconds - start) / perPass)), MinOpsLimit, MaxOpsLimit);
+    const double expected = start + perPass * params.opsLimit;
+    if (expected < TargetSeconds)
+        params.memLimitKiB = std::min<quint32>(MaxMemLimitKiB, quint32(params.memLimitKiB * TargetSeconds / expected));
     return params;
 }
 
