@@ -139,6 +139,7 @@ private:
     void noteBackup(const Result& result);
     bool mergeFile(const QString& fileName, bool displaced, bool throwOnUnreadable);
     void mergeDisplaced();
+    void mergeTwoWays(const DatedEntries& theirs, bool& changed);
     void dropMergedLeftovers();
     static Result runJob(Job job);
     static void backUp(const Job& job, Result& result);

@@ -201,13 +201,7 @@ void DiaryKeeper::mergeCopies(const QStringList& paths)
             continue;
         }
         m_journal.dropDeleted(theirs);
-        const std::vector<EntryChange> changes = mergeByDate({}, readEntries(m_table, m_settingsDate), theirs, mergeSeparator());
-        if (!changes.empty()) {
-            if (!changed && beforeMerge) beforeMerge();
-            changed = true;
-            applyChanges(m_table, changes);
-            for (const EntryChange& c : changes) m_dirty.insert(c.date);
-        }
+        mergeTwoWays(theirs, changed);
         if (!m_copiesToMove.contains(path)) m_copiesToMove << path;
     }
     if (changed) {
@@ -219,8 +213,6 @@ void DiaryKeeper::mergeCopies(const QStringList& paths)
     saveJournalIfIdle();
 }
 
-// Copies merged before the save that just reached the file go into backups/ unchanged.
-// One that changed since it was read stays, to be merged again.
 void DiaryKeeper::mergeLeftovers(const QStringList& paths)
 {
     if (!m_table.Active() || paths.isEmpty()) return;
@@ -234,13 +226,7 @@ void DiaryKeeper::mergeLeftovers(const QStringList& paths)
             QFile::remove(path); // the file it was to replace is whole
             continue;
         }
-        const std::vector<EntryChange> changes = mergeByDate({}, readEntries(m_table, m_settingsDate), theirs, mergeSeparator());
-        if (!changes.empty()) {
-            if (!changed && beforeMerge) beforeMerge();
-            changed = true;
-            applyChanges(m_table, changes);
-            for (const EntryChange& c : changes) m_dirty.insert(c.date);
-        }
+        mergeTwoWays(theirs, changed);
         m_mergedLeftovers.push_back(path);
     }
     if (changed) {
@@ -251,6 +237,20 @@ void DiaryKeeper::mergeLeftovers(const QStringList& paths)
     }
 }
 
+// A copy's entries joined with the table's: a copy never deletes a date. The first change
+// of a run of copies runs beforeMerge.
+void DiaryKeeper::mergeTwoWays(const DatedEntries& theirs, bool& changed)
+{
+    const std::vector<EntryChange> changes = mergeByDate({}, readEntries(m_table, m_settingsDate), theirs, mergeSeparator());
+    if (changes.empty()) return;
+    if (!changed && beforeMerge) beforeMerge();
+    changed = true;
+    applyChanges(m_table, changes);
+    for (const EntryChange& c : changes) m_dirty.insert(c.date);
+}
+
+// Copies merged before the save that just reached the file go into backups/ unchanged.
+// One that changed since it was read stays, to be merged again.
 void DiaryKeeper::moveMergedCopies()
 {
     if (m_copiesToMove.isEmpty()) return;
