@@ -84,6 +84,17 @@ QList<DiaryRow> entriesIn(const QString& fileName, bool* readable = nullptr)
     }
 }
 
+// Conflict copies and backups: the diary files in the folder and in backups/ but diary.dat.
+QStringList otherDiaryFiles(const Computer& c)
+{
+    QStringList files;
+    for (const QString& f : QDir(c.folder).entryList({QStringLiteral("*.dat")}, QDir::Files)) {
+        if (f != QLatin1String("diary.dat") && !f.startsWith(QLatin1String("graphics"))) files << f;
+    }
+    for (const QString& f : QDir(c.folder + QStringLiteral("/backups")).entryList(QDir::Files)) files << QStringLiteral("backups/") + f;
+    return files;
+}
+
 QString shown(const QByteArray& text) { return QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String(" / ")); }
 
 } // namespace
@@ -111,7 +122,7 @@ private:
     bool storedLocally(const Computer& c, int day, const QByteArray& text) const;
     bool store(Computer& c, int day, const QByteArray& text);
     bool bothSynced() const;
-    // Every expected text once in both live diaries, at its date.
+    // Every expected text once in both live diaries, at its date, and no entry on another date.
     QStringList problems() const;
     // Waits until both sides hold every entry and the instances are idle; a failure is
     // noted with what each side holds, and the scenario goes on.
@@ -294,6 +305,10 @@ QStringList TestSyncthing::problems() const
             else if (total > 1 || atDate != 1)
                 found << c->name + QStringLiteral(": \"%1\" %2 times, %3 at day %4").arg(shown(e.text)).arg(total).arg(atDate).arg(e.day);
         }
+        for (const DiaryRow& r : rows) {
+            if (std::none_of(m_expected.begin(), m_expected.end(), [&](const Entry& e) { return dateOfDay(e.day) == r.date; }))
+                found << c->name + QStringLiteral(": an entry on day %1: \"%2\"").arg(decodeDate(r.date).day).arg(shown(r.text));
+        }
     }
     return found;
 }
@@ -314,7 +329,8 @@ void TestSyncthing::expectSettled(const QString& stage)
         },
         SettleMs);
     if (settled) {
-        qInfo("%s: settled after %lld ms", qPrintable(stage), clock.elapsed() - StableMs);
+        qInfo("%s: settled after %lld ms; other diary files on A: %s", qPrintable(stage), clock.elapsed() - StableMs,
+              qPrintable(otherDiaryFiles(m_a).join(QStringLiteral(", "))));
         return;
     }
     const QString report = stage + QStringLiteral(": not settled within %1 s: ").arg(SettleMs / 1000) +
@@ -333,10 +349,7 @@ QString TestSyncthing::describe() const
         out += QStringLiteral("  %1 diary.dat:").arg(c->name);
         for (const DiaryRow& r : entriesIn(c->diary())) out += QStringLiteral(" [%1] \"%2\"").arg(decodeDate(r.date).day).arg(shown(r.text));
         out += u'\n';
-        QStringList others = QDir(c->folder).entryList({QStringLiteral("*.dat")}, QDir::Files);
-        for (const QString& f : QDir(c->folder + QStringLiteral("/backups")).entryList(QDir::Files)) others << QStringLiteral("backups/") + f;
-        for (const QString& f : others) {
-            if (f == QLatin1String("diary.dat") || f.startsWith(QLatin1String("graphics"))) continue;
+        for (const QString& f : otherDiaryFiles(*c)) {
             out += QStringLiteral("    %1:").arg(f);
             for (const DiaryRow& r : entriesIn(c->folder + u'/' + f)) {
                 for (const Entry& e : m_expected)
