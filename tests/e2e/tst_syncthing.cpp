@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +112,7 @@ private slots:
     void sameDateWrittenOnBothSides();
     void storesWhileApartWithBothWindowsClosed();
     void windowKilledWhileTheOtherSideSyncs();
+    void storesAtTheSameMomentWithoutConflictCopies();
 
 private:
     bool startWindow(Computer& c);
@@ -121,6 +123,8 @@ private:
     void commit(Computer& c);
     bool storedLocally(const Computer& c, int day, const QByteArray& text) const;
     bool store(Computer& c, int day, const QByteArray& text);
+    // A's and B's texts typed, then stored one right after the other.
+    bool storeOnBothAtOnce(const Entry& onA, const Entry& onB);
     bool bothSynced() const;
     // Every expected text once in both live diaries, at its date, and no entry on another date.
     QStringList problems() const;
@@ -265,6 +269,19 @@ bool TestSyncthing::store(Computer& c, int day, const QByteArray& text)
     return waitUntil([&] { return storedLocally(c, day, text); }, StoreMs);
 }
 
+bool TestSyncthing::storeOnBothAtOnce(const Entry& onA, const Entry& onB)
+{
+    prepare(m_a, onA.day, onA.text);
+    prepare(m_b, onB.day, onB.text);
+    commit(m_a);
+    commit(m_b);
+    if (!waitUntil([&] { return storedLocally(m_a, onA.day, onA.text); }, StoreMs)) m_why = QStringLiteral("A's store did not reach A's diary.dat");
+    else if (!waitUntil([&] { return storedLocally(m_b, onB.day, onB.text); }, StoreMs))
+        m_why = QStringLiteral("B's store did not reach B's diary.dat");
+    else return true;
+    return false;
+}
+
 bool TestSyncthing::bothSynced() const
 {
     return m_a.sync->idleAndComplete(FolderId, *m_b.sync) && m_b.sync->idleAndComplete(FolderId, *m_a.sync);
@@ -366,14 +383,8 @@ QString TestSyncthing::describe() const
 // Different dates stored on both sides within the sync tool's latency.
 void TestSyncthing::storesOnBothSidesAtTheSameMoment()
 {
-    prepare(m_a, 3, "Same moment A third");
-    prepare(m_b, 4, "Same moment B fourth");
-    commit(m_a);
-    commit(m_b);
-    QVERIFY2(waitUntil([&] { return storedLocally(m_a, 3, "Same moment A third"); }, StoreMs), "A's store did not reach A's diary.dat");
-    QVERIFY2(waitUntil([&] { return storedLocally(m_b, 4, "Same moment B fourth"); }, StoreMs), "B's store did not reach B's diary.dat");
+    QVERIFY2(storeOnBothAtOnce({3, "Same moment A third"}, {4, "Same moment B fourth"}), qPrintable(m_why));
     expectSettled(QStringLiteral("both windows open"));
-
     QVERIFY2(closeWindow(m_a) && closeWindow(m_b), qPrintable(m_why));
     expectSettled(QStringLiteral("both windows closed"));
     QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(u'\n')));
@@ -381,14 +392,20 @@ void TestSyncthing::storesOnBothSidesAtTheSameMoment()
 
 void TestSyncthing::sameDateWrittenOnBothSides()
 {
-    prepare(m_a, 5, "Same date A fifth");
-    prepare(m_b, 5, "Same date B fifth");
-    commit(m_a);
-    commit(m_b);
-    QVERIFY2(waitUntil([&] { return storedLocally(m_a, 5, "Same date A fifth"); }, StoreMs), "A's store did not reach A's diary.dat");
-    QVERIFY2(waitUntil([&] { return storedLocally(m_b, 5, "Same date B fifth"); }, StoreMs), "B's store did not reach B's diary.dat");
+    QVERIFY2(storeOnBothAtOnce({5, "Same date A fifth"}, {5, "Same date B fifth"}), qPrintable(m_why));
     expectSettled(QStringLiteral("both windows open"));
+    QVERIFY2(closeWindow(m_a) && closeWindow(m_b), qPrintable(m_why));
+    expectSettled(QStringLiteral("both windows closed"));
+    QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(u'\n')));
+}
 
+// The sync tool set to keep no conflict copies: the losing side's file is overwritten.
+void TestSyncthing::storesAtTheSameMomentWithoutConflictCopies()
+{
+    for (Computer* c : computers())
+        QVERIFY(c->sync->send("PATCH", QStringLiteral("/rest/config/folders/") + FolderId, QJsonObject{{QStringLiteral("maxConflicts"), 0}}));
+    QVERIFY2(storeOnBothAtOnce({14, "Overwritten A fourteenth"}, {15, "Overwritten B fifteenth"}), qPrintable(m_why));
+    expectSettled(QStringLiteral("both windows open"));
     QVERIFY2(closeWindow(m_a) && closeWindow(m_b), qPrintable(m_why));
     expectSettled(QStringLiteral("both windows closed"));
     QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(u'\n')));
