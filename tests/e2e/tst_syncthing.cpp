@@ -355,6 +355,12 @@ void TestSyncthing::expectSettled(const QString& stage)
                            u'\n' + describe();
     qWarning("%s", qPrintable(report));
     m_failures << report;
+    // The screens as they were, kept with the folder.
+    m_dir->setAutoRemove(false);
+    for (const Computer* c : computers()) {
+        const QString shot = m_dir->filePath(QStringLiteral("%1-%2.png").arg(c->name, QString(stage).replace(u' ', u'-')));
+        if (c->x->screenshot(shot)) qInfo("screenshot of %s: %s", qPrintable(c->name), qPrintable(shot));
+    }
 }
 
 // Each side's entries and the other diary files in its folder, with the expected texts
