@@ -119,6 +119,8 @@ void TMainForm::FormCreate()
 
     prepareSets();
     openDiary();
+    // Entries a sync tool lost or left in conflict copies come back; the folder is watched.
+    if (diaryAvailable) m_keeper->startSharing();
 
     if (diary.Locate(Date, Variant::fromDateTime(settingsDate)))
         applyRecord(decodeStoredText(diary.GetFieldValue(Event).toBytes()));
@@ -146,9 +148,17 @@ void TMainForm::openDiary()
     m_entries->settingsDate = settingsDate;
     m_keeper = std::make_unique<DiaryKeeper>(diary, DiaryFile, settingsDate);
     m_keeper->canSave = [this] { return diaryAvailable && !diary.ReadOnly() && !m_closing; };
-    m_keeper->beforeMerge = [this] { storePendingText(); };
+    // A merge leaves the user's typing alone: grey text is neither stored nor reloaded,
+    // and its store later joins it with what the merge brought (DayEntries).
     m_keeper->afterMerge = [this] {
-        getCurrentDate();
+        if (!m_entries->hasUnsavedText()) {
+            // Loading the entry focuses the editor; a merge in the background leaves the
+            // focus where the user has it (the search box, say).
+            QWidget* focused = QApplication::focusWidget();
+            getCurrentDate();
+            if (focused && focused != Today) focused->setFocus();
+        }
+        updateWeek();
         Calendar->update();
     };
     m_keeper->reportError = [](const QString& message) { dialogs().error(message); };

@@ -12,6 +12,7 @@ window: the same engine, file readers and text conversion, and the same safe sav
 Commands:
   export   write the entries of a diary as Markdown, HTML or plain text
   import   merge a Markdown export into a diary by date
+  merge    merge another diary file into a diary by date
   check    open diaries and picture sets the way the window does and report
 
 "vistelle-diary COMMAND --help" shows the options of a command.
@@ -26,6 +27,7 @@ int run(const QStringList& args, Streams& io)
     const QStringList rest = args.mid(1);
     if (command == u"export") return exportCommand(rest, io);
     if (command == u"import") return importCommand(rest, io);
+    if (command == u"merge") return mergeCommand(rest, io);
     if (command == u"check") return checkCommand(rest, io);
     if (command == u"--help" || command == u"-h" || command == u"help") {
         io.out += Help;

@@ -19,6 +19,7 @@ int run(const QStringList& args, Streams& io);
 
 int exportCommand(const QStringList& args, Streams& io);
 int importCommand(const QStringList& args, Streams& io);
+int mergeCommand(const QStringList& args, Streams& io);
 int checkCommand(const QStringList& args, Streams& io);
 
 } // namespace vistelle::cli

@@ -1,6 +1,11 @@
 #include "cli/commandline.h"
 
+#include "core/savefile.h"
+#include "diary/engine/volgatable.h"
 #include "diary/exchange/diaryexport.h"
+#include "diary/exchange/syncjournal.h"
+
+#include <QCryptographicHash>
 
 #include <QFileInfo>
 
@@ -45,6 +50,17 @@ int runCommand(const QString& command, Streams& io, const std::function<int()>& 
         io.err += prefix + "Out of memory\n";
     }
     return 1;
+}
+
+void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary)
+{
+    const QByteArray image = table.saveImage();
+    SyncJournal journal(QFileInfo(diary).absolutePath());
+    if (journal.active()) {
+        journal.wroteImage(QCryptographicHash::hash(image, QCryptographicHash::Sha1));
+        journal.save();
+    }
+    if (!writeFileWhole(diary, image)) raise(fmt(QStringLiteral("Cannot create file %s"), diary));
 }
 
 TDateTime settingsDate() { return encodeDate(5050, 7, 6); }

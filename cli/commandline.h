@@ -8,6 +8,10 @@
 #include <QCommandLineParser>
 #include <functional>
 
+namespace vistelle {
+class TVolgaTable;
+}
+
 namespace vistelle::cli {
 
 // Wrong usage: status 2, with a pointer to the command's help.
@@ -38,6 +42,11 @@ void requireFile(const QString& fileName);
 // Runs a command: its help, its usage errors (status 2) and its failures (status 1)
 // reported on io.err as "vistelle-diary COMMAND: message".
 int runCommand(const QString& command, Streams& io, const std::function<int()>& body);
+
+// Saves a diary as the window does. A journal of its folder (kept when a sync tool shares
+// it) first learns that this computer wrote the file, so that the window does not take it
+// for one written elsewhere.
+void saveDiaryWrittenHere(TVolgaTable& table, const QString& diary);
 
 // The date of the diary's settings row, which holds the window's state and is no entry
 // (the window reads it from "06/07/5050" in its day/month/year layout).

@@ -92,7 +92,7 @@ int importCommand(const QStringList& args, Streams& io)
         TVolgaTable table;
         openOrCreate(table, diary);
         const ImportCounts counts = importEntries(table, settingsDate(), std::move(entries));
-        if (created || counts.added > 0 || counts.joined > 0) table.SaveToFile(diary);
+        if (created || counts.added > 0 || counts.joined > 0) saveDiaryWrittenHere(table, diary);
         io.out += summary(diary, counts).toUtf8();
         return 0;
     });

@@ -2,6 +2,7 @@
 #include "diary/dayeditor.h"
 #include "diary/engine/volgatable.h"
 #include "core/textcodec.h"
+#include "diary/exchange/textjoin.h"
 
 namespace vistelle {
 
@@ -18,6 +19,7 @@ void DayEntries::getCurrentDate()
     if (!available) return;
     currentDate = selectedDate();
     m_loadedText.reset();
+    m_loadedBytes.reset();
     if (!m_table.Locate(Date, Variant::fromDateTime(currentDate))) {
         entryMode = QStringLiteral("append");
         m_editor.setFocus();
@@ -25,6 +27,7 @@ void DayEntries::getCurrentDate()
         return;
     }
     entryMode = QStringLiteral("update");
+    m_loadedBytes = m_table.GetFieldValue(Event).toBytes();
     m_editor.setFocus();
     // The settings row's text is never loaded: on that date the editor keeps its text.
     if (currentDate != settingsDate) {
@@ -38,6 +41,16 @@ void DayEntries::storeEvent()
 {
     if (!available || m_table.ReadOnly()) return;
     const QString mode = entryMode;
+    if (!mode.isEmpty() && currentDate != settingsDate) {
+        // A merge may have changed the date's row, and moved the table's current row.
+        std::optional<QByteArray> row;
+        if (m_table.Locate(Date, Variant::fromDateTime(currentDate))) row = m_table.GetFieldValue(Event).toBytes();
+        if (row != m_loadedBytes) {
+            storeJoined(row);
+            m_editor.setTextColour(Qt::black);
+            return;
+        }
+    }
     if (mode == QLatin1String("append")) appendEvent();
     else if (mode == QLatin1String("update")) updateEvent();
     m_editor.setTextColour(Qt::black);
@@ -80,6 +93,27 @@ QString DayEntries::info(TDateTime date)
     const Variant v = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
     if (v.isNull() || v.isUnassigned()) return {};
     return decodeStoredText(v.toBytes());
+}
+
+void DayEntries::storeJoined(const std::optional<QByteArray>& row)
+{
+    const TDateTime date = currentDate;
+    const QString text = m_editor.text();
+    QByteArray joined;
+    if (unchangedSinceLoad() || text.isEmpty()) joined = row.value_or(QByteArray()); // the row's text stands
+    else if (!row) joined = encodeStoredText(text);
+    else joined = joinTexts(encodeStoredText(text), otherCopySeparator(), *row);
+    if (joined != row.value_or(QByteArray())) {
+        if (!row) {
+            m_table.AppendRecord({Variant::fromDateTime(date), Variant(joined)});
+        } else {
+            m_table.Edit();
+            m_table.SetFieldValue(Event, Variant(joined));
+            m_table.Post();
+        }
+    }
+    getCurrentDate();
+    if (joined != row.value_or(QByteArray()) && tableChanged) tableChanged(date);
 }
 
 bool DayEntries::unchangedSinceLoad() const { return m_loadedText && *m_loadedText == m_editor.text(); }

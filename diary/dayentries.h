@@ -41,12 +41,17 @@ public:
 private:
     // The editor still holds the entry exactly as loaded, so its stored bytes stand.
     bool unchangedSinceLoad() const;
+    // A merge changed the date's row since the editor loaded it: the editor's text and
+    // the row's are joined by the one rule, the editor's first.
+    void storeJoined(const std::optional<QByteArray>& row);
 
     TVolgaTable& m_table;
     DayEditor& m_editor;
     // The editor's text right after the last load of an entry; none when the last load
     // cleared the editor or left it as it was.
     std::optional<QString> m_loadedText;
+    // The date's stored text at the last load; none when it had no row.
+    std::optional<QByteArray> m_loadedBytes;
 };
 
 } // namespace vistelle

@@ -1,6 +1,9 @@
 #include "diary/diarykeeper.h"
 #include "core/error.h"
 #include "diary/engine/volgatable.h"
+#include "diary/exchange/conflictcopies.h"
+#include "diary/exchange/textjoin.h"
+#include "diary/folderwatch.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace vistelle {
 
@@ -42,8 +46,10 @@ DatedEntries entriesOfImage(const QByteArray& image, TDateTime settingsDate)
 } // namespace
 
 DiaryKeeper::DiaryKeeper(TVolgaTable& table, const QString& fileName, TDateTime settingsDate, QObject* parent)
-    : QObject(parent), m_table(table), m_fileName(fileName), m_settingsDate(settingsDate)
+    : QObject(parent), m_table(table), m_fileName(fileName), m_settingsDate(settingsDate),
+      m_folder(QFileInfo(fileName).absolutePath()), m_journal(m_folder)
 {
+    m_journalWritten = m_journal.revision();
     m_timer.setSingleShot(true);
     m_timer.setInterval(SaveDelayMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -68,11 +74,16 @@ void DiaryKeeper::adopt()
     m_knownStamp = FileStamp::of(m_fileName);
     m_knownHash.clear();
     m_dirty.clear();
+    m_localStores.clear();
+    m_diskSettings = settingsText();
 }
 
 void DiaryKeeper::tableChanged(TDateTime date)
 {
-    if (date != m_settingsDate) m_dirty.insert(date);
+    if (date != m_settingsDate) {
+        m_dirty.insert(date);
+        m_localStores.insert(date);
+    }
     saveSoon();
 }
 
@@ -90,7 +101,9 @@ void DiaryKeeper::startSave()
         if (!m_dirty.empty()) saveSoon();
         return;
     }
-    if (!mergeChangesOnDisk() || m_dirty.empty()) return;
+    if (!mergeChangesOnDisk()) return;
+    mergeCopies(conflictCopiesIn(m_folder));
+    if (m_dirty.empty()) return;
     startWriter(prepareJob());
 }
 
@@ -106,7 +119,15 @@ DiaryKeeper::Job DiaryKeeper::prepareJob()
         const Variant text = m_table.Lookup(Date, Variant::fromDateTime(date), Event);
         m_writingTexts[date] = text.isNullOrUnassigned() ? QByteArray() : text.toBytes();
     }
+    journalStores();
     m_dirty.clear();
+    m_writingSettings = settingsText();
+    if (m_journal.active()) {
+        m_journal.wroteImage(hashOf(job.image));
+        job.journalName = m_journal.fileName();
+        job.journalImage = m_journal.image();
+        m_journalWritten = m_journal.revision();
+    }
     const TDateTime day = today();
     if (day != m_backupCheckedDay) {
         m_backupCheckedDay = day;
@@ -137,7 +158,12 @@ void DiaryKeeper::waitForWriter()
 void DiaryKeeper::finishWrite(Result& result)
 {
     m_spareImage = std::move(result.image);
+    if (result.journalFailed && !m_journalFailureReported) {
+        m_journalFailureReported = true;
+        report(fmt(QStringLiteral("Cannot create file %s"), m_journal.fileName()));
+    }
     if (result.saved) {
+        m_diskSettings = m_writingSettings;
         rememberSaved(m_writingTexts);
         m_knownStamp = result.stamp;
         m_knownHash = result.hash;
@@ -154,6 +180,8 @@ void DiaryKeeper::finishWrite(Result& result)
         if (reportError) reportError(fmt(QStringLiteral("Cannot create file %s"), m_fileName));
     }
     if (result.saved && !m_dirty.empty()) saveSoon(); // stores made while it was written
+    if (result.saved) moveMergedCopies();
+    if (std::exchange(m_checkAfterWrite, false)) QMetaObject::invokeMethod(this, [this] { checkFolder(); }, Qt::QueuedConnection);
     if (result.saved) emit saved();
 }
 
@@ -164,7 +192,9 @@ void DiaryKeeper::saveNow()
     // tried again; a program that never stops writing makes the save fail.
     for (int attempt = 1;; ++attempt) {
         mergeChangesOnDisk(true);
+        mergeCopies(conflictCopiesIn(m_folder));
         m_timer.stop();
+        if (nothingToWrite()) return moveMergedCopies();
         Result result = runJob(prepareJob());
         if (result.saved) {
             finishWrite(result);
@@ -181,6 +211,10 @@ void DiaryKeeper::saveNow()
 DiaryKeeper::Result DiaryKeeper::runJob(Job job)
 {
     Result result;
+    // The journal first: a diary written after it is known as this computer's own.
+    if (!job.journalName.isEmpty())
+        result.journalFailed = !QDir().mkpath(QFileInfo(job.journalName).absolutePath())
+            || !writeFileWhole(job.journalName, job.journalImage);
     backUp(job, result);
     // The merge happened on the window thread: a file written since then is not replaced.
     result.saved = writeFileWhole(job.fileName, job.image, &result.stamp, [&] {
@@ -300,27 +334,42 @@ bool DiaryKeeper::mergeChangesOnDisk(bool throwOnUnreadable)
     const DatedEntries base = mergeBase(entriesOfImage(m_baseImage, m_settingsDate), theirs);
     const std::vector<EntryChange> changes = mergeByDate(base, ours, theirs, mergeSeparator());
     applyChanges(m_table, changes);
+    const auto take = [&ours](const std::vector<EntryChange>& made) {
+        for (const EntryChange& c : made) {
+            if (c.text.isEmpty()) ours.erase(c.date);
+            else ours[c.date] = c.text;
+        }
+    };
+    take(changes);
+    // Entries stored here that the file lost come back; dates deleted here stay deleted.
+    const std::vector<EntryChange> restored = journalChanges(theirs, ours, hash);
+    applyChanges(m_table, restored);
+    take(restored);
 
     // From here on the file read is what this run last read; what differs from it is unsaved.
-    for (const EntryChange& c : changes) {
-        if (c.text.isEmpty()) ours.erase(c.date);
-        else ours[c.date] = c.text;
-    }
+    const std::set<TDateTime> storedHere = m_localStores;
     m_dirty.clear();
+    m_localStores.clear();
     for (const auto& [date, text] : ours) {
         const auto it = theirs.find(date);
-        if (it == theirs.end() || it->second != text) m_dirty.insert(date);
+        if (it == theirs.end() || !sameText(it->second, text)) m_dirty.insert(date);
     }
     for (const auto& [date, text] : theirs) {
         if (!ours.count(date)) m_dirty.insert(date);
     }
+    for (TDateTime date : storedHere) {
+        if (m_dirty.count(date)) m_localStores.insert(date);
+    }
+    const Variant diskSettings = disk.Lookup(Date, Variant::fromDateTime(m_settingsDate), Event);
+    m_diskSettings = diskSettings.isNullOrUnassigned() ? QByteArray() : diskSettings.toBytes();
     m_baseImage = bytes;
     m_savedSinceRead.clear();
     m_knownStamp = stamp;
     m_knownHash = hash;
     m_unreadableReported = false;
-    if (!changes.empty() && afterMerge) afterMerge();
+    if ((!changes.empty() || !restored.empty()) && afterMerge) afterMerge();
     if (!m_dirty.empty()) saveSoon();
+    saveJournalIfIdle();
     return true;
 }
 

@@ -3,11 +3,15 @@
 // second, by an atomic save of the whole table (saves coalesced, written on a writer
 // thread, never two at once); a diary.dat that another program changed since this run
 // last read or wrote it is merged in by date before it is saved over; the first save of
-// each day keeps a copy of the file it replaces under backups/.
+// each day keeps a copy of the file it replaces under backups/. In a folder a sync tool
+// shares, conflict copies are merged in and then moved into backups/, and a journal
+// outside the folder gives back entries stored here that a sync tool lost
+// (diarykeeper_sync.cpp).
 
 #include "core/datetime.h"
 #include "core/savefile.h"
 #include "diary/exchange/datemerge.h"
+#include "diary/exchange/syncjournal.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -22,6 +26,7 @@
 
 namespace vistelle {
 
+class FolderWatch;
 class TVolgaTable;
 
 class DiaryKeeper : public QObject {
@@ -39,9 +44,10 @@ public:
 
     // Whether the table may be saved now (the diary is available and no search runs).
     std::function<bool()> canSave;
-    // Runs before a merge changes the table: the editor's unsaved text is stored first.
+    // Runs before a merge changes the table.
     std::function<void()> beforeMerge;
-    // Runs after a merge changed the table: the editor and the calendar show the result.
+    // Runs after a merge changed the table: the editor and the calendar show the result
+    // (an editor holding unsaved text is left alone).
     std::function<void()> afterMerge;
     // Shows an error to the user.
     std::function<void(const QString& message)> reportError;
@@ -63,6 +69,19 @@ public:
     // disk and writes the table as it stands. Throws the error the user is to see.
     void saveNow();
 
+    // Sharing by sync tools. The start: the journal gives back what the file lacks, the
+    // conflict copies beside the file are merged, and the folder is watched from then on.
+    void startSharing();
+    // What the folder's watch does: merges a diary.dat another program changed and the
+    // conflict copies that are new or changed since they were last read.
+    void checkFolder();
+    // Merges these files (conflict copies, or copies another run left) into the table two
+    // ways: a copy never deletes a date, a text it holds is joined by the one rule. Each
+    // is moved unchanged into backups/ once the merged diary is saved; one that cannot be
+    // read stays, is reported once per run and is read again when it changes.
+    void mergeCopies(const QStringList& paths);
+    SyncJournal& journal() { return m_journal; }
+
     bool hasUnsavedChanges() const { return !m_dirty.empty(); }
     bool writing() const { return bool(m_writer); }
     void setSaveDelay(int ms) { m_timer.setInterval(ms); }
@@ -77,11 +96,14 @@ private:
         QByteArray image;
         QString backupName; // empty: no backup this time
         FileStamp onDisk;   // the file the merge saw: only that one may be replaced
+        QString journalName; // empty: the folder is not shared
+        QByteArray journalImage;
     };
     struct Result {
         bool saved = false;
         bool changedOnDisk = false; // another program wrote the file meanwhile: merge, then save again
         bool backupFailed = false;
+        bool journalFailed = false;
         QString backupName;
         FileStamp stamp;
         QByteArray hash;
@@ -99,6 +121,17 @@ private:
     DatedEntries mergeBase(const DatedEntries& read, const DatedEntries& theirs) const;
     QByteArray knownHash();
     void rememberSaved(const std::map<TDateTime, QByteArray>& texts);
+
+    QByteArray settingsText();
+    bool fileHoldsTheEntries();
+    bool nothingToWrite();
+    void noteSharedIfMarked();
+    void journalStores();
+    std::vector<EntryChange> journalChanges(const DatedEntries& file, const DatedEntries& ours, const QByteArray& hash);
+    QByteArray textLastWritten(TDateTime date);
+    void moveMergedCopies();
+    void report(const QString& message);
+    void saveJournalIfIdle();
 
     TVolgaTable& m_table;
     QString m_fileName;
@@ -121,6 +154,20 @@ private:
     TDateTime m_backupCheckedDay = 0;
     bool m_saveFailureReported = false;
     bool m_unreadableReported = false;
+
+    QString m_folder;
+    SyncJournal m_journal;
+    std::set<TDateTime> m_localStores;       // dirty dates the user stored here (not merged in)
+    QByteArray m_diskSettings;               // the settings row's text in the file last read or written
+    QByteArray m_writingSettings;
+    std::map<QString, FileStamp> m_copiesRead;   // copies merged or found unreadable, as they were then
+    QStringList m_copiesToMove;                  // merged, waiting for the next save
+    std::set<QString> m_reported;                // messages shown in this run (unreadable copies, moves)
+    std::unique_ptr<FolderWatch> m_watch;
+    bool m_checking = false;
+    bool m_checkAfterWrite = false;
+    bool m_journalFailureReported = false;
+    quint64 m_journalWritten = 0; // the journal's revision last written (or read)
 };
 
 } // namespace vistelle

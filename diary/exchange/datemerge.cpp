@@ -1,5 +1,5 @@
 #include "diary/exchange/datemerge.h"
-#include "core/textcodec.h"
+#include "diary/exchange/textjoin.h"
 #include "diary/engine/volgadataset.h"
 
 namespace vistelle {
@@ -19,12 +19,6 @@ bool same(const QByteArray* a, const QByteArray* b) { return a == b || (a && b &
 
 } // namespace
 
-QByteArray joinTexts(const QByteArray& ours, const QString& separatorLine, const QByteArray& theirs)
-{
-    return encodeStoredText(decodeStoredText(ours) + QStringLiteral("\r\n") + separatorLine + QStringLiteral("\r\n")
-                            + decodeStoredText(theirs));
-}
-
 std::vector<EntryChange> mergeByDate(const DatedEntries& base, const DatedEntries& ours,
                                      const DatedEntries& theirs, const QString& separatorLine)
 {
@@ -33,12 +27,14 @@ std::vector<EntryChange> mergeByDate(const DatedEntries& base, const DatedEntrie
         const QByteArray* b = find(base, date);
         const QByteArray* o = find(ours, date);
         const QByteArray* t = find(theirs, date);
-        if (same(o, t) || same(t, b)) return;                     // nothing new on their side
+        if (same(o, t) || same(t, b)) return; // nothing new on their side
+        if (o && t && sameText(*o, *t)) return; // the same pieces, perhaps in another order
         if (same(o, b)) return changes.push_back({date, t ? *t : QByteArray()}); // theirs only
         // Changed on both sides: a deletion on one side gives way to the other's text.
         if (!t) return;
         if (!o) return changes.push_back({date, *t});
-        changes.push_back({date, joinTexts(*o, separatorLine, *t)});
+        const QByteArray joined = joinTexts(*o, separatorLine, *t);
+        if (joined != *o) changes.push_back({date, joined});
     };
     for (const auto& [date, text] : theirs) consider(date);
     for (const auto& [date, text] : base) {

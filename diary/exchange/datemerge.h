@@ -1,7 +1,7 @@
 #pragma once
 // Merging two versions of a diary by date. The window merges a diary.dat that another
-// program changed (three ways, against the version this run last read or wrote); the
-// command line merges an imported export (two ways: the same merge with an empty base).
+// program changed (three ways, against the version this run last read or wrote); conflict
+// copies, the command line's merge and import are two ways (the same merge, empty base).
 
 #include "core/datetime.h"
 
@@ -26,12 +26,11 @@ struct EntryChange {
 
 // A date changed only in theirs takes their text (or goes when they deleted it); a date
 // changed only in ours keeps ours; a date changed on both sides to different texts keeps
-// both: ours, CR LF, the separator line, CR LF, theirs. Dates are compared as stored bytes.
+// both, joined by the one rule (textjoin.h): ours, then the pieces of theirs it lacks.
+// Texts holding the same pieces count as unchanged. With an empty base the merge is two
+// ways: no date is deleted, and a text of theirs is joined into ours.
 std::vector<EntryChange> mergeByDate(const DatedEntries& base, const DatedEntries& ours,
                                      const DatedEntries& theirs, const QString& separatorLine);
-
-// Both texts in one stored text, ours first, the separator line between them.
-QByteArray joinTexts(const QByteArray& ours, const QString& separatorLine, const QByteArray& theirs);
 
 // Every row's date and event text except the settings row's (the first row of a date
 // wins). Moves the table's current row.

@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/textcodec.h"
 #include "diary/exchange/diaryexport.h"
+#include "diary/exchange/textjoin.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -54,17 +55,9 @@ TDateTime headingDate(const QString& line, qsizetype index)
     return date;
 }
 
-// The diary's text is the imported one, or ends with it below the separator line (the
-// same file imported before), so that importing a file again changes nothing.
-bool alreadyHolds(const QString& ours, const QString& imported)
-{
-    return ours == imported
-        || ours.endsWith(QStringLiteral("\r\n") + importSeparator() + QStringLiteral("\r\n") + imported);
-}
-
 } // namespace
 
-QString importSeparator() { return QStringLiteral("----- imported -----"); }
+QString importSeparator() { return importedSeparator(); }
 
 DatedEntries readMarkdownExport(const QByteArray& file, TDateTime settingsDate)
 {
@@ -106,7 +99,7 @@ ImportCounts importEntries(TVolgaDataset& table, TDateTime settingsDate, DatedEn
         const auto own = ours.find(date);
         if (own == ours.end()) {
             ++counts.added;
-        } else if (own->second == text || alreadyHolds(decodeStoredText(own->second), decodeStoredText(text))) {
+        } else if (holdsText(own->second, text)) {
             text = own->second;
             ++counts.unchanged;
         } else {

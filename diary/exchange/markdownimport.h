@@ -25,10 +25,9 @@ struct ImportCounts {
 };
 
 // Merges the entries into the table by date: a new date is added, the same text is left,
-// another text goes after the diary's own below the separator line. Texts are compared
-// as texts, so the same words stored in another code page count as the same; a text that
-// already stands below the separator at the end of the diary's own counts as the same,
-// so that importing a file a second time changes nothing.
+// the pieces of another text the diary's own lacks go after it, below the separator line
+// (textjoin.h). Texts are compared as texts, so the same words stored in another code
+// page count as the same, and importing a file a second time changes nothing.
 ImportCounts importEntries(TVolgaDataset& table, TDateTime settingsDate, DatedEntries imported);
 
 } // namespace vistelle

@@ -8,6 +8,7 @@
 #include "calendar/qelcalendar.h"
 #include "core/textcodec.h"
 #include "diary/dayeditor.h"
+#include "diary/exchange/syncjournal.h"
 #include "platform/dialogs.h"
 
 #include <QDir>
@@ -54,6 +55,7 @@ inline void writeDiary(const QList<Row>& rows)
 class MainFormFixture {
 public:
     QTemporaryDir dir;
+    QTemporaryDir journals; // the journals of shared folders, outside the diary's folder
     QString oldCwd = QDir::currentPath();
     ScriptedDialogs boxes;
     TDateTime now = encodeDate(2009, 3, 4) + 0.5;
@@ -61,12 +63,14 @@ public:
     MainFormFixture()
     {
         QDir::setCurrent(dir.path());
+        SyncJournal::setJournalFolder(journals.path());
         setDialogs(&boxes);
         setNowSource([this] { return now; });
     }
     ~MainFormFixture()
     {
         setDialogs(nullptr);
+        SyncJournal::setJournalFolder({});
         setNowSource({});
         QDir::setCurrent(oldCwd);
     }

@@ -3,6 +3,7 @@
 // and the end of the session closes the window without questions.
 
 #include "app/mainform.h"
+#include "core/savefile.h"
 #include "diary/diarykeeper.h"
 #include "mainformfixture.h"
 #include "platform/sessionend.h"
@@ -45,6 +46,23 @@ void writeBytes(const QString& name, const QByteArray& bytes)
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
+
+// A diary file under another name, as a sync tool leaves a conflict copy: written aside,
+// then renamed into place.
+void writeCopy(const QString& name, const QList<Row>& rows)
+{
+    const QString aside = QStringLiteral(".copy.tmp");
+    {
+        TVolgaTable t;
+        createDiary(t, aside);
+        for (const Row& r : rows) t.AppendRecord({Variant::fromDateTime(r.date), Variant(encodeStoredText(r.event))});
+        t.SaveToFile(aside);
+    }
+    QFile::remove(name);
+    QVERIFY(QFile::rename(aside, name));
+}
+
+const QString SyncthingCopy = QStringLiteral("diary.sync-conflict-20090304-120000-ABCDEF7.dat");
 
 } // namespace
 
@@ -188,7 +206,7 @@ private slots:
         const auto before = keeper.beforeMerge;
         bool replaced = false;
         keeper.beforeMerge = [&] {
-            before();
+            if (before) before();
             if (replaced) return;
             replaced = true;
             writeDiary({{march(2), "old"}, {march(7), "first"}, {march(8), "second"}});
@@ -302,6 +320,128 @@ private slots:
         QTRY_COMPARE(saved.count(), 1);
         QCOMPARE(fx->boxes.log, QStringList("error: Cannot create file backups/diary-2009-03-04.dat."));
         QCOMPARE(entriesOnDisk().value(march(3)), QStringLiteral("new"));
+    }
+
+    void conflictCopyIsMergedThenMovedIntoBackups_data()
+    {
+        QTest::addColumn<bool>("atStart");
+        QTest::newRow("left before the start") << true;
+        QTest::newRow("made while the window runs") << false;
+    }
+    void conflictCopyIsMergedThenMovedIntoBackups()
+    {
+        QFETCH(bool, atStart);
+        writeCopy(SyncthingCopy, {{march(2), "old"}, {march(3), "from the laptop"}, {march(5), "laptop"}});
+        const QByteArray copy = readFile(SyncthingCopy);
+        if (!atStart) QVERIFY(QFile::rename(SyncthingCopy, "elsewhere.dat"));
+        writeDiary({{march(2), "old"}, {march(5), "desktop"}});
+        auto form = fx->start();
+        if (!atStart) QVERIFY(QFile::rename("elsewhere.dat", SyncthingCopy));
+        const QMap<TDateTime, QString> expected{
+            {march(2), "old"}, {march(3), "from the laptop"}, {march(5), "desktop" + Joined + "laptop"}};
+        QTRY_COMPARE(entriesOnDisk(), expected);
+        QTRY_VERIFY(!QFile::exists(SyncthingCopy));
+        QCOMPARE(readFile("backups/" + SyncthingCopy), copy);
+        QCOMPARE(form->info(march(3)), QStringLiteral("from the laptop"));
+        QCOMPARE(fx->boxes.log, QStringList());
+    }
+
+    void unreadableCopyIsReportedOnceAndReadAgainWhenItChanges()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        writeBytes(SyncthingCopy, QByteArray::fromHex("0500000045") + "Disk on fire");
+        const QString reported = "error: Cannot merge " + SyncthingCopy + " into the diary: Error opening table: Disk on fire.";
+        QTRY_COMPARE(fx->boxes.log, QStringList(reported));
+        MainFormFixture::leaveAndReturn(*form);
+        QTest::qWait(2500); // a look at the folder in between
+        QCOMPARE(fx->boxes.log, QStringList(reported));
+        QVERIFY(QFile::exists(SyncthingCopy));
+
+        writeCopy(SyncthingCopy, {{march(6), "repaired"}});
+        QTRY_COMPARE(entriesOnDisk().value(march(6)), QStringLiteral("repaired"));
+        QTRY_VERIFY(QFile::exists("backups/" + SyncthingCopy));
+        QCOMPARE(fx->boxes.log, QStringList(reported));
+    }
+
+    // A sync tool replaces the file by a rename while the window stays in the background.
+    void fileReplacedByASyncToolIsMergedWithoutAnActivation()
+    {
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        const int activations = form->activations;
+        writeDiary({{march(2), "old"}, {march(6), "theirs"}});
+        QTRY_COMPARE_WITH_TIMEOUT(form->info(march(6)), QStringLiteral("theirs"), 3000);
+        QCOMPARE(form->activations, activations);
+    }
+
+    void greyTextIsLeftAloneByAMergeAndJoinedWhenStored()
+    {
+        writeDiary({{march(4), "old"}});
+        auto form = fx->start();
+        MainFormFixture::type(*form, " more");
+        writeDiary({{march(4), "theirs"}, {march(6), "six"}});
+        QTRY_COMPARE(form->info(march(6)), QStringLiteral("six"));
+        QCOMPARE(form->Today->text(), QStringLiteral("old more"));
+        QVERIFY(form->Today->isGrey());
+        MainFormFixture::clickDay(*form, 20);
+        QTRY_COMPARE(entriesOnDisk().value(march(4)), "old more" + Joined + "theirs");
+    }
+
+    void closeOrActivationThatChangesNothingWritesNothing()
+    {
+        writeDiary({{march(2), "old"}});
+        QVERIFY(fx->start()->close());
+        const FileStamp stamp = FileStamp::of("diary.dat");
+        const QStringList backups = QDir("backups").entryList(QDir::Files);
+        auto form = fx->start();
+        MainFormFixture::leaveAndReturn(*form);
+        MainFormFixture::clickDay(*form, 2);
+        MainFormFixture::clickDay(*form, 20);
+        QVERIFY(form->close());
+        QCOMPARE(FileStamp::of("diary.dat"), stamp);
+        QCOMPARE(QDir("backups").entryList(QDir::Files), backups);
+    }
+
+    // In a shared folder an entry stored here comes back when a sync tool overwrites the
+    // file without it, in this run or a later one, until a file written elsewhere holds it.
+    void entryStoredHereComesBackUntilSeenElsewhere()
+    {
+        QVERIFY(QDir().mkdir(".stfolder"));
+        writeDiary({{march(2), "old"}});
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 3, "mine");
+        QTRY_COMPARE(saved.count(), 1);
+        writeDiary({{march(2), "old"}, {march(5), "theirs"}});
+        MainFormFixture::leaveAndReturn(*form);
+        const QMap<TDateTime, QString> all{{march(2), "old"}, {march(3), "mine"}, {march(5), "theirs"}};
+        QTRY_COMPARE(entriesOnDisk(), all);
+        QVERIFY(form->close());
+
+        writeDiary({{march(2), "old"}}); // a backup copied over the diary
+        form = fx->start();
+        QTRY_COMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(3), "mine"}}));
+
+        writeDiary({{march(2), "old"}, {march(3), "mine"}, {march(7), "seven"}}); // the other computer has it
+        MainFormFixture::leaveAndReturn(*form);
+        writeDiary({{march(2), "old"}, {march(7), "seven"}}); // and deletes it there
+        MainFormFixture::leaveAndReturn(*form);
+        QVERIFY(form->close());
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(2), "old"}, {march(7), "seven"}}));
+    }
+
+    void dateDeletedHereIsNotBroughtBackByACopy()
+    {
+        writeDiary({{march(2), "old"}, {march(5), "five"}});
+        auto form = fx->start();
+        QSignalSpy saved(form->keeper(), &DiaryKeeper::saved);
+        store(*form, 2, QString());
+        QTRY_COMPARE(saved.count(), 1);
+        writeCopy(SyncthingCopy, {{march(2), "old"}, {march(5), "five"}});
+        QTRY_VERIFY(QFile::exists("backups/" + SyncthingCopy));
+        QCOMPARE(entriesOnDisk(), (QMap<TDateTime, QString>{{march(5), "five"}}));
+        QCOMPARE(form->info(march(2)), QString());
     }
 
     void sessionEndStoresTheTextAndAsksNothing()

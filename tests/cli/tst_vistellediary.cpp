@@ -1,4 +1,4 @@
-// vistelle-diary's commands on real files: export, import and check, their usage errors,
+// vistelle-diary's commands on real files: export, import, merge and check, their usage errors,
 // and the program itself.
 
 #include "cli/cli.h"
@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +151,9 @@ private slots:
         row("missing Markdown file", {"import", "gone.md", "--into", "new.dat"}, "vistelle-diary import: gone.md: no such file");
         row("missing folder", {"import", "x.md", "--into", "nowhere/new.dat"},
             "vistelle-diary import: <folder>/nowhere: no such folder");
+        row("nothing to merge", {"merge", "--into", "diary.dat"}, "vistelle-diary merge: name one diary file to merge");
+        row("merge into itself", {"merge", "./diary.dat", "--into", "diary.dat"},
+            "vistelle-diary merge: ./diary.dat is the diary itself");
         row("missing file to check", {"check", "diary.dat", "gone.dat"}, "vistelle-diary check: gone.dat: no such file");
         row("unknown option of check", {"check", "--quick"}, "vistelle-diary check: Unknown option 'quick'.");
     }
@@ -177,6 +181,7 @@ private slots:
         QTest::newRow("program") << QStringList{"--help"} << QByteArray("Usage: vistelle-diary COMMAND");
         QTest::newRow("export") << QStringList{"export", "--help"} << QByteArray("Usage: vistelle-diary export [--format");
         QTest::newRow("import") << QStringList{"import", "-h"} << QByteArray("Usage: vistelle-diary import FILE.md --into DIARY");
+        QTest::newRow("merge") << QStringList{"merge", "-h"} << QByteArray("Usage: vistelle-diary merge FILE --into DIARY");
         QTest::newRow("check") << QStringList{"check", "--help"} << QByteArray("Usage: vistelle-diary check [FILE...]");
     }
     void everyCommandHasHelp()
@@ -292,6 +297,52 @@ private slots:
         QCOMPARE(run.err, QByteArray("vistelle-diary import: cut.dat: Error opening table: Number of records read (3) "
                                      "does not match declared record count (4)\n"));
         QCOMPARE(readFile("cut.dat"), cut);
+    }
+
+    void mergeJoinsBothWaysKeepsABackupAndASecondRunChangesNothing()
+    {
+        const QByteArray before = readFile("diary.dat");
+        writeDiary("other.dat", {{date(2009, 12, 24), "Christmas Eve"}, {date(2009, 12, 25), "Christmas"},
+                                 {date(2010, 1, 6), "Three kings\r\n----- other copy -----\r\nEpiphany"}});
+        const QByteArray other = readFile("other.dat");
+        Run run = vistelleDiary({"merge", "other.dat", "--into", "diary.dat"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QByteArray("diary.dat: 1 added, 1 already there, 1 joined with their other copy\n"));
+        DatedEntries expected = small;
+        expected[date(2009, 12, 25)] = "Christmas";
+        expected[date(2010, 1, 6)] = "Epiphany\r\n----- other copy -----\r\nThree kings";
+        QCOMPARE(entriesOf("diary.dat"), expected);
+        QCOMPARE(readFile("other.dat"), other);
+        const QStringList backups = QDir("backups").entryList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(QRegularExpression("^diary-\\d{4}-\\d{2}-\\d{2}-\\d{6}-merge\\.dat$").match(backups[0]).hasMatch(),
+                 qPrintable(backups[0]));
+        QCOMPARE(readFile("backups/" + backups[0]), before);
+
+        const QByteArray once = readFile("diary.dat");
+        run = vistelleDiary({"merge", "other.dat", "--into", "diary.dat"});
+        QCOMPARE(run.out, QByteArray("diary.dat: 0 added, 3 already there, 0 joined with their other copy\n"));
+        QCOMPARE(readFile("diary.dat"), once);
+        QCOMPARE(QDir("backups").entryList(QDir::Files), backups);
+    }
+
+    void mergeWhileVistelleRunsOrOfABadFileWritesNothing()
+    {
+        const QByteArray diary = readFile("diary.dat");
+        writeFile("cut.dat", diary.chopped(40));
+        Run run = vistelleDiary({"merge", "cut.dat", "--into", "diary.dat"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, QByteArray("vistelle-diary merge: cut.dat: Error opening table: Number of records read (3) "
+                                     "does not match declared record count (4)\n"));
+        writeDiary("other.dat", {{date(2009, 12, 25), "Christmas"}});
+        InstanceLock running(dir->path());
+        QVERIFY(running.tryLock());
+        run = vistelleDiary({"merge", "other.dat", "--into", "diary.dat"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(QString::fromUtf8(run.err), QStringLiteral("vistelle-diary merge: Vistelle is running in %1; close it, then merge again\n")
+                                                 .arg(canonicalFolder(dir->path())));
+        QCOMPARE(readFile("diary.dat"), diary);
+        QVERIFY(!QFile::exists("backups"));
     }
 
     // Damaged files of each kind: tst_checkagainstwindow, against the window's own boxes.
