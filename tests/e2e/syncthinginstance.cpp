@@ -114,14 +114,15 @@ bool SyncthingInstance::start(QString* error)
     config.close();
 
     m_process.setProcessEnvironment(env);
-    m_process.setStandardOutputFile(QProcess::nullDevice());
+    // Without the monitor the log goes to the standard output.
+    m_process.setStandardOutputFile(m_home + QStringLiteral("/syncthing.log"));
     m_process.setStandardErrorFile(m_home + QStringLiteral("/stderr.txt"));
     endWithParent(m_process);
     m_process.start(QStringLiteral("syncthing"),
                     {QStringLiteral("serve"), QStringLiteral("--home=") + m_home, QStringLiteral("--no-browser"),
                      QStringLiteral("--no-restart"), QStringLiteral("--no-upgrade"),
                      QStringLiteral("--gui-address=http://127.0.0.1:%1").arg(m_guiPort),
-                     QStringLiteral("--gui-apikey=") + m_apiKey, QStringLiteral("--logfile=") + m_home + QStringLiteral("/syncthing.log")});
+                     QStringLiteral("--gui-apikey=") + m_apiKey});
     if (!m_process.waitForStarted(StartMs)) {
         *error = QStringLiteral("syncthing did not start: ") + m_process.errorString();
         return false;
@@ -150,11 +151,12 @@ void SyncthingInstance::stop()
     }
 }
 
-bool SyncthingInstance::addPeer(const SyncthingInstance& peer, const QString& name)
+bool SyncthingInstance::addPeer(const SyncthingInstance& peer, const QString& name, bool dial)
 {
+    // "dynamic" asks discovery, which is off: no address to dial.
     const QJsonObject device{{QStringLiteral("deviceID"), peer.deviceId()},
                              {QStringLiteral("name"), name},
-                             {QStringLiteral("addresses"), QJsonArray{peer.listenAddress()}},
+                             {QStringLiteral("addresses"), QJsonArray{dial ? peer.listenAddress() : QStringLiteral("dynamic")}},
                              {QStringLiteral("autoAcceptFolders"), false}};
     return send("PUT", QStringLiteral("/rest/config/devices/") + peer.deviceId(), device);
 }

@@ -26,9 +26,11 @@ public:
     QString deviceId() const { return m_deviceId; }
     QString listenAddress() const;
 
-    // Adds the peer (reached only at its listen address) and a send-receive folder shared
-    // with it, watched with a one-second delay.
-    bool addPeer(const SyncthingInstance& peer, const QString& name);
+    // Adds the peer. A dialling instance reaches it at its listen address; the other only
+    // answers: two instances dialling each other at once can both wait out the handshake's
+    // time-out (20 s) before they connect.
+    bool addPeer(const SyncthingInstance& peer, const QString& name, bool dial);
+    // Adds a send-receive folder shared with the peer, watched with a one-second delay.
     bool shareFolder(const QString& folderId, const QString& path, const SyncthingInstance& peer);
     bool setFolderPaused(const QString& folderId, bool paused);
     // Paused in the configuration and no longer run (its state reads empty then).

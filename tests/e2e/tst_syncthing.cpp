@@ -180,7 +180,8 @@ void TestSyncthing::init()
         QString error;
         QVERIFY2(c->sync->start(&error), qPrintable(error));
     }
-    QVERIFY(m_a.sync->addPeer(*m_b.sync, QStringLiteral("B")) && m_b.sync->addPeer(*m_a.sync, QStringLiteral("A")));
+    // B first, so A's first dial finds B knowing it.
+    QVERIFY(m_b.sync->addPeer(*m_a.sync, QStringLiteral("A"), false) && m_a.sync->addPeer(*m_b.sync, QStringLiteral("B"), true));
     QVERIFY(m_a.sync->shareFolder(FolderId, m_a.folder, *m_b.sync) && m_b.sync->shareFolder(FolderId, m_b.folder, *m_a.sync));
     QVERIFY2(waitUntil([&] { return m_a.sync->connectedTo(*m_b.sync) && m_b.sync->connectedTo(*m_a.sync); }, SettleMs),
              "the two instances did not connect");
