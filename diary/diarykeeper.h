@@ -200,6 +200,7 @@ private:
     std::unique_ptr<FolderWatch> m_watch;
     bool m_checking = false;
     bool m_checkAfterWrite = false;
+    bool m_recheckPending = false; // a look at the folder waits for a search's end
     bool m_journalFailureReported = false;
     quint64 m_journalWritten = 0; // the journal's revision last written (or read)
 };

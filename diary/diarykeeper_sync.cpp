@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QFileInfo>
 
 namespace vistelle {
@@ -166,6 +167,15 @@ void DiaryKeeper::startSharing()
 void DiaryKeeper::checkFolder()
 {
     if (m_checking || !m_table.Active() || (canSave && !canSave())) return;
+    // A search holds the table read-only: the folder is looked at again once it has ended.
+    if (m_table.ReadOnly()) {
+        if (!std::exchange(m_recheckPending, true))
+            QTimer::singleShot(1000, this, [this] {
+                m_recheckPending = false;
+                checkFolder();
+            });
+        return;
+    }
     // A notice of this run's own save: its end looks again, without waiting for it here.
     if (m_writer) {
         m_checkAfterWrite = true;
@@ -182,7 +192,7 @@ void DiaryKeeper::checkFolder()
 
 void DiaryKeeper::mergeCopies(const QStringList& paths)
 {
-    if (!m_table.Active()) return;
+    if (!m_table.Active() || m_table.ReadOnly()) return;
     waitForWriter();
     bool changed = false;
     for (const QString& path : paths) {

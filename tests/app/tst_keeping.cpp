@@ -377,6 +377,24 @@ private slots:
         QCOMPARE(whileOpen.value(march(4)), QStringLiteral("dentist at ten"));
     }
 
+    // While a search holds the table, a conflict copy that appears waits for its end.
+    void copyAppearingDuringASearchWaitsForItsEnd()
+    {
+        writeDiary({{march(2), "dentist at ten"}});
+        auto form = fx->start();
+        form->searchBox->setText("dentist");
+        QString duringSearch;
+        fx->boxes.onBox = [&](const QString&) {
+            writeCopy(SyncthingCopy, {{march(6), "from the laptop"}});
+            QTest::qWait(2500); // the watch and its poll have looked meanwhile
+            duringSearch = form->info(march(6));
+        };
+        form->btnSearchClick();
+        QCOMPARE(duringSearch, QString());
+        QTRY_COMPARE(form->info(march(6)), QStringLiteral("from the laptop"));
+        QCOMPARE(fx->boxes.log.filter("error:"), QStringList());
+    }
+
     // A diary.dat that an in-place save left torn is restored at start from the copy that
     // save kept.
     void fileTornByAnInPlaceSaveIsRestoredAtStart()
