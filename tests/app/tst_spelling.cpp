@@ -7,6 +7,7 @@
 #include "diary/spelling/spellhighlighter.h"
 #include "diary/spelling/spellingsettings.h"
 #include "mainformfixture.h"
+#include "tests/spelling/nodictionaries.h"
 
 #include <QMenu>
 #include <QTextBlock>
@@ -45,12 +46,6 @@ QStringList textsOf(QMenu& menu)
     for (QAction* a : menu.actions()) out << (a->isSeparator() ? QStringLiteral("|") : a->text());
     return out;
 }
-
-class NoDictionaries : public SpellProvider {
-public:
-    QStringList languages() override { return {}; }
-    std::unique_ptr<SpellDictionary> open(const QString&) override { return nullptr; }
-};
 
 } // namespace
 

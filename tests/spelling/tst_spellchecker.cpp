@@ -5,6 +5,7 @@
 #include "diary/spelling/enchantprovider.h"
 #include "diary/spelling/spellchecker.h"
 #include "diary/spelling/spellwords.h"
+#include "tests/spelling/nodictionaries.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 using namespace vistelle;
+using namespace vistelle::testing;
 
 namespace {
 
@@ -21,13 +23,6 @@ QStringList wordsOf(const QString& text)
     for (const WordRange& w : wordsToCheck(text)) out << text.mid(w.start, w.length);
     return out;
 }
-
-// A provider with no dictionary at all.
-class NoDictionaries : public SpellProvider {
-public:
-    QStringList languages() override { return {}; }
-    std::unique_ptr<SpellDictionary> open(const QString&) override { return nullptr; }
-};
 
 } // namespace
 
