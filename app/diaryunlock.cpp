@@ -5,20 +5,16 @@
 
 namespace vistelle {
 
-std::optional<UnlockedDiary> unlockDiary(const QByteArray& bytes, const QString& fileName)
+std::shared_ptr<const protect::DiaryKey> unlockDiary(QByteArrayView head, const QString& fileName)
 {
-    const protect::KeyParams params = protect::readParams(bytes, fileName);
+    const protect::KeyParams params = protect::readParams(head, fileName);
     for (;;) {
         std::optional<QByteArray> password = dialogs().askPassword(fmt(QStringLiteral("Password for %s:"), fileName));
-        if (!password) return std::nullopt;
+        if (!password) return nullptr;
         auto key = std::make_shared<const protect::DiaryKey>(protect::DiaryKey::derive(*password, params));
         protect::wipe(password->data(), size_t(password->size()));
-        if (!protect::keyMatches(bytes, *key)) {
-            dialogs().error(protect::wrongPasswordMessage());
-            continue;
-        }
-        QByteArray image = protect::unsealImage(bytes, *key, fileName);
-        return UnlockedDiary{std::move(key), std::move(image)};
+        if (protect::keyMatches(head, *key)) return key;
+        dialogs().error(protect::wrongPasswordMessage());
     }
 }
 

@@ -27,6 +27,7 @@
 #include "core/usersettings.h"
 #include "core/wholefile.h"
 #include "diary/protect/protectedfile.h"
+#include "diary/protect/protectedformat.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/accessiblerole.h"
@@ -230,11 +231,14 @@ bool TMainForm::openDiary()
 bool TMainForm::unlockIfProtected()
 {
     QFile file(DiaryFile);
-    if (!file.open(QIODevice::ReadOnly) || !protect::isProtected(file.peek(4))) return true;
-    const std::optional<UnlockedDiary> unlocked = unlockDiary(readWholeFile(file), DiaryFile);
-    if (!unlocked) return false;
-    m_keeper->setKey(unlocked->key);
-    diary.imageOfFile = [this](const QByteArray& bytes) { return m_keeper->imageOfFile(bytes, DiaryFile); };
+    if (!file.open(QIODevice::ReadOnly)) return true;
+    // The header and an empty seal's tag: as much as a protected file holds at least.
+    const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
+    if (!protect::isProtected(head)) return true;
+    std::shared_ptr<const protect::DiaryKey> key = unlockDiary(head, DiaryFile);
+    if (!key) return false;
+    m_keeper->setKey(std::move(key));
+    diary.imageOfFile = [this](QByteArray bytes) { return m_keeper->imageOfFile(std::move(bytes), DiaryFile); };
     return true;
 }
 

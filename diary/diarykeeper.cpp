@@ -414,12 +414,12 @@ bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwO
     if (!file.open(QIODevice::ReadOnly)) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     // The stamp of the very file read: a write after the read is another version.
     const FileStamp read = displaced ? FileStamp() : FileStamp::ofDescriptor(file.handle());
-    const QByteArray fileBytes = readWholeFile(file);
+    QByteArray fileBytes = readWholeFile(file);
     if (file.error() != QFileDevice::NoError) return unreadable(fmt(QStringLiteral("Cannot open file %s"), fileName));
     file.close();
     QByteArray bytes;
     try {
-        bytes = imageOfFile(fileBytes, QFileInfo(fileName).fileName());
+        bytes = imageOfFile(std::move(fileBytes), QFileInfo(fileName).fileName());
     } catch (const Error& e) {
         return unreadable(e.message());
     }
@@ -504,11 +504,11 @@ bool DiaryKeeper::mergeFile(const QString& fileName, bool displaced, bool throwO
     return true;
 }
 
-QByteArray DiaryKeeper::imageOfFile(const QByteArray& bytes, const QString& fileName) const
+QByteArray DiaryKeeper::imageOfFile(QByteArray bytes, const QString& fileName) const
 {
     protect::DiaryForm form;
     form.setKey(m_key);
-    return form.imageOf(bytes, fileName);
+    return form.imageOf(std::move(bytes), fileName);
 }
 
 void DiaryKeeper::setKey(std::shared_ptr<const protect::DiaryKey> key)

@@ -98,7 +98,7 @@ public:
     const std::shared_ptr<const protect::DiaryKey>& key() const { return m_key; }
     // The table image in the bytes of a diary file (or a copy of one): as they are when
     // plain, unsealed with this run's key when protected. Throws the reader's message.
-    QByteArray imageOfFile(const QByteArray& bytes, const QString& fileName) const;
+    QByteArray imageOfFile(QByteArray bytes, const QString& fileName) const;
     SyncJournal& journal() { return m_journal; }
 
     bool hasUnsavedChanges() const { return !m_dirty.empty() || m_mustWrite || !m_displaced.empty(); }

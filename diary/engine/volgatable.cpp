@@ -104,7 +104,7 @@ bool TVolgaTable::loadReadAhead()
     m_fileStamp = ahead->stamp;
     const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
     if (imageOfFile) {
-        loadImage(imageOfFile(ahead->bytes));
+        loadImage(imageOfFile(std::move(ahead->bytes)));
         return true;
     }
     // A table that reports its progress is read here, where the progress is shown.

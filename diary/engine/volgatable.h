@@ -30,7 +30,7 @@ public:
 
     // What a file read with lmFile holds is turned into the table image by this, when set
     // (a protected diary unsealed with its key); it throws what the open is to report.
-    std::function<QByteArray(const QByteArray& fileBytes)> imageOfFile;
+    std::function<QByteArray(QByteArray fileBytes)> imageOfFile;
 
     // Builds an empty table from FieldDefs and writes it to TableName; the table stays closed.
     void CreateTable();

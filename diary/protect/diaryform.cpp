@@ -12,12 +12,12 @@ QString DiaryForm::anotherPasswordMessage()
     return QStringLiteral("diary.dat was protected with another password meanwhile. Restart Vistelle to open it.");
 }
 
-QByteArray DiaryForm::imageOf(const QByteArray& bytes, const QString& fileName) const
+QByteArray DiaryForm::imageOf(QByteArray bytes, const QString& fileName) const
 {
     if (!protect::isProtected(bytes)) return bytes;
     readParams(bytes, fileName); // damage first: a damaged header is no other password
     if (!m_key || !keyMatches(bytes, *m_key)) raise(anotherPasswordMessage());
-    return unsealImage(bytes, *m_key, fileName);
+    return unsealImage(std::move(bytes), *m_key, fileName);
 }
 
 QByteArray DiaryForm::fileOf(const QByteArray& image, const std::shared_ptr<const DiaryKey>& key)

@@ -23,7 +23,7 @@ public:
     // The table image in bytes read from fileName. Plain bytes are returned as they are;
     // protected ones are unsealed with this run's key. Throws the damaged message, or
     // anotherPasswordMessage() when the file is sealed with a key this run does not have.
-    QByteArray imageOf(const QByteArray& bytes, const QString& fileName) const;
+    QByteArray imageOf(QByteArray bytes, const QString& fileName) const;
     // What a save writes for image with the key taken at the save's start.
     static QByteArray fileOf(const QByteArray& image, const std::shared_ptr<const DiaryKey>& key);
 

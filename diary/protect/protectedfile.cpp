@@ -1,6 +1,8 @@
 #include "diary/protect/protectedfile.h"
 #include "core/error.h"
+#include "core/wholefile.h"
 #include "diary/protect/protectedformat.h"
+#include "diary/protect/twocoreseal.h"
 
 #include <sodium.h>
 
@@ -17,6 +19,14 @@ static_assert(crypto_aead_xchacha20poly1305_ietf_ABYTES == TagSize);
 static_assert(crypto_aead_xchacha20poly1305_ietf_KEYBYTES == KeySize);
 
 const unsigned char* bytesOf(QByteArrayView v) { return reinterpret_cast<const unsigned char*>(v.data()); }
+unsigned char* bytesOf(char* p) { return reinterpret_cast<unsigned char*>(p); }
+
+// The seal's associated data is the header; its nonce is the header's.
+Aead aeadOf(const char* header, const DiaryKey& key)
+{
+    return {bytesOf(QByteArrayView(header, HeaderSize)), HeaderSize, bytesOf(QByteArrayView(header + NonceAt, NonceSize)),
+            key.bytes()};
+}
 
 QByteArray checksumOf(QByteArrayView header)
 {
@@ -77,16 +87,24 @@ bool keyMatches(QByteArrayView file, const DiaryKey& key)
         && sodium_memcmp(key.keyCheck().constData(), file.data() + KeyCheckAt, KeyCheckSize) == 0;
 }
 
-QByteArray unsealImage(QByteArrayView file, const DiaryKey& key, const QString& fileName)
+QByteArray unsealImage(QByteArray file, const DiaryKey& key, const QString& fileName)
 {
     const KeyParams params = readParams(file, fileName);
     if (params != key.params() || !keyMatches(file, key)) raise(wrongPasswordMessage());
-    const QByteArrayView sealed = file.sliced(HeaderSize);
-    QByteArray image(sealed.size() - TagSize, Qt::Uninitialized);
-    unsigned long long length = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(image.data()), &length, nullptr,
-                                                   bytesOf(sealed), size_t(sealed.size()), bytesOf(file),
-                                                   HeaderSize, bytesOf(file.sliced(NonceAt)), key.bytes()) != 0)
+    const qsizetype length = file.size() - HeaderSize - TagSize;
+    const char* sealed = file.constData() + HeaderSize;
+    const char* tag = sealed + length;
+    // A file held nowhere else is opened in place: the image is then a part of its bytes.
+    if (file.isDetached()) {
+        char* data = file.data();
+        if (!openDetached(bytesOf(data + HeaderSize), bytesOf(data + HeaderSize), size_t(length), bytesOf(tag),
+                          aeadOf(data, key)))
+            raise(damagedMessage(fileName));
+        return sharedPart(file, HeaderSize, length);
+    }
+    QByteArray image(length, Qt::Uninitialized);
+    if (!openDetached(bytesOf(image.data()), bytesOf(sealed), size_t(length), bytesOf(tag),
+                      aeadOf(file.constData(), key)))
         raise(damagedMessage(fileName));
     return image;
 }
@@ -96,19 +114,28 @@ QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteAr
     Q_ASSERT(nonce.size() == NonceSize && !key.isNull());
     QByteArray file = headerFor(key, nonce);
     file.resize(HeaderSize + image.size() + TagSize);
-    unsigned long long length = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(reinterpret_cast<unsigned char*>(file.data()) + HeaderSize, &length,
-                                               bytesOf(image), size_t(image.size()), bytesOf(file), HeaderSize,
-                                               nullptr, bytesOf(nonce), key.bytes());
+    char* data = file.data();
+    sealDetached(bytesOf(data + HeaderSize), bytesOf(data + HeaderSize + image.size()), bytesOf(image),
+                 size_t(image.size()), aeadOf(data, key));
     return file;
 }
 
-QByteArray sealImage(QByteArrayView image, const DiaryKey& key)
+QByteArray sealImage(QByteArray image, const DiaryKey& key)
 {
     initialiseSodium();
-    unsigned char nonce[NonceSize];
+    char nonce[NonceSize];
     randombytes_buf(nonce, NonceSize);
-    return sealImageWithNonce(image, key, QByteArrayView(reinterpret_cast<const char*>(nonce), NonceSize));
+    if (!image.isDetached()) return sealImageWithNonce(image, key, QByteArrayView(nonce, NonceSize));
+    // An image held nowhere else is sealed in place, behind the header: no second array of
+    // the diary's size.
+    const qsizetype length = image.size();
+    image.resize(HeaderSize + length + TagSize);
+    char* data = image.data();
+    std::memmove(data + HeaderSize, data, size_t(length));
+    std::memcpy(data, headerFor(key, QByteArrayView(nonce, NonceSize)).constData(), HeaderSize);
+    sealDetached(bytesOf(data + HeaderSize), bytesOf(data + HeaderSize + length), bytesOf(data + HeaderSize),
+                 size_t(length), aeadOf(data, key));
+    return image;
 }
 
 } // namespace vistelle::protect

@@ -23,12 +23,13 @@ KeyParams readParams(QByteArrayView file, const QString& fileName);
 // Whether key is the one that sealed file (whose header readParams accepted).
 bool keyMatches(QByteArrayView file, const DiaryKey& key);
 
-// The table image in file. Throws "Wrong password." for another key, the damaged message
-// for any other change.
-QByteArray unsealImage(QByteArrayView file, const DiaryKey& key, const QString& fileName);
+// The table image in file, opened in file's own array when it is held nowhere else. Throws
+// "Wrong password." for another key, the damaged message for any other change.
+QByteArray unsealImage(QByteArray file, const DiaryKey& key, const QString& fileName);
 
-// The protected file of image under key, with a fresh random nonce.
-QByteArray sealImage(QByteArrayView image, const DiaryKey& key);
+// The protected file of image under key, with a fresh random nonce; an image held nowhere
+// else is sealed in its own array.
+QByteArray sealImage(QByteArray image, const DiaryKey& key);
 // The same with a given nonce, for the worked example.
 QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteArrayView nonce);
 

@@ -106,6 +106,44 @@ private slots:
         }
     }
 
+    // Large images are sealed and opened on two cores, in pieces: the bytes must be the
+    // one-call construction's, in place or not, and damage in any piece must show.
+    void largeImagesAreSealedAsInOneCall_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {0, 1, 64, 262143, 262144, 524288, 524289, 3 * 1048576 + 5})
+            QTest::addRow("%d bytes", size) << size;
+    }
+    void largeImagesAreSealedAsInOneCall()
+    {
+        QFETCH(int, size);
+        QByteArray image(size, Qt::Uninitialized);
+        randombytes_buf(image.data(), size_t(size));
+        const QByteArray nonce = sequence(0x40, NonceSize);
+        const QByteArray file = sealImageWithNonce(image, m_key, nonce);
+
+        QByteArray expected = file.first(HeaderSize);
+        expected.resize(HeaderSize + size + TagSize);
+        crypto_aead_xchacha20poly1305_ietf_encrypt(
+            reinterpret_cast<unsigned char*>(expected.data()) + HeaderSize, nullptr,
+            reinterpret_cast<const unsigned char*>(image.constData()), size_t(size),
+            reinterpret_cast<const unsigned char*>(file.constData()), HeaderSize,
+            nullptr, reinterpret_cast<const unsigned char*>(nonce.constData()), m_key.bytes());
+        QVERIFY(file == expected);
+
+        QCOMPARE(unsealImage(QByteArray(file), m_key, "diary.dat"), image); // in place
+        QCOMPARE(unsealImage(file, m_key, "diary.dat"), image);             // held elsewhere too
+        const QByteArray sealed = sealImage(QByteArray(image), m_key);      // in its own array
+        QCOMPARE(unsealImage(sealed, m_key, "diary.dat"), image);
+        for (qsizetype at : {qsizetype(HeaderSize), qsizetype(HeaderSize + size / 2), file.size() - TagSize - 1}) {
+            if (at < HeaderSize || at >= HeaderSize + size) continue;
+            QByteArray broken = file;
+            broken[at] = char(broken[at] ^ 0x10);
+            QCOMPARE(messageOf([&] { unsealImage(std::move(broken), m_key, "diary.dat"); }),
+                     "diary.dat is damaged and cannot be decrypted.");
+        }
+    }
+
     void limitsOutOfBoundsAreRefusedBeforeDeriving_data()
     {
         QTest::addColumn<quint32>("ops");
