@@ -1,6 +1,7 @@
 #include "app/diaryunlock.h"
 #include "core/error.h"
 #include "diary/protect/protectedfile.h"
+#include "platform/busycursor.h"
 #include "platform/dialogs.h"
 
 namespace vistelle {
@@ -11,7 +12,11 @@ std::shared_ptr<const protect::DiaryKey> unlockDiary(QByteArrayView head, const 
     for (;;) {
         std::optional<QByteArray> password = dialogs().askPassword(fmt(QStringLiteral("Password for %s:"), fileName));
         if (!password) return nullptr;
-        auto key = std::make_shared<const protect::DiaryKey>(protect::DiaryKey::derive(*password, params));
+        std::shared_ptr<const protect::DiaryKey> key;
+        {
+            const BusyCursor busy;
+            key = std::make_shared<const protect::DiaryKey>(protect::DiaryKey::derive(*password, params));
+        }
         protect::wipe(password->data(), size_t(password->size()));
         if (protect::keyMatches(head, *key)) return key;
         dialogs().error(protect::wrongPasswordMessage());

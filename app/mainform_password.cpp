@@ -7,6 +7,7 @@
 #include "diary/diarykeeper.h"
 #include "diary/protect/backupforms.h"
 #include "diary/protect/protectedfile.h"
+#include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 std::shared_ptr<const protect::DiaryKey> freshKey(QByteArray& password)
 {
+    const BusyCursor busy;
     auto key = std::make_shared<const protect::DiaryKey>(protect::DiaryKey::derive(password, protect::DiaryKey::freshParams()));
     protect::wipe(password.data(), size_t(password.size()));
     return key;
@@ -27,6 +29,7 @@ std::shared_ptr<const protect::DiaryKey> freshKey(QByteArray& password)
 // Whether password is that of key; the password is wiped.
 bool isPasswordOf(QByteArray& password, const protect::DiaryKey& key)
 {
+    const BusyCursor busy;
     const protect::DiaryKey derived = protect::DiaryKey::derive(password, key.params());
     protect::wipe(password.data(), size_t(password.size()));
     return derived.keyCheck() == key.keyCheck();
