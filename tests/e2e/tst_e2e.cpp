@@ -838,10 +838,11 @@ void TestEndToEnd::protectedDiaryWholeFlow()
             return QStringLiteral("the password box did not close: ") + name;
         return QString();
     };
-    // The day editor's context menu from the keyboard; the item ups from its end.
-    const auto chooseFromEditorMenu = [&](ProgramRun& run, int ups) {
+    // The day editor's context menu from the keyboard (Shift+F10 or the Menu key); the
+    // item ups from its end.
+    const auto chooseFromEditorMenu = [&](ProgramRun& run, const QString& menuKey, int ups) {
         run.click(run.map().dayEditor());
-        run.key(QStringLiteral("Menu"));
+        run.key(menuKey);
         for (int i = 0; i < ups; ++i) m_x->key(QStringLiteral("Up"));
         shot(QStringLiteral("menu-%1").arg(ups));
         m_x->key(QStringLiteral("Return"));
@@ -875,7 +876,7 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     QVERIFY2(run, "the main window did not appear");
     run->click(run->map().dayEditor());
     run->type(words[0]);
-    chooseFromEditorMenu(*run, 1);
+    chooseFromEditorMenu(*run, QStringLiteral("shift+F10"), 1);
     m_why = fillPasswordBox(QStringLiteral("protect"), {passwords[0], passwords[0]});
     QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
     QVERIFY2(waitUntil(isProtected, BoxTimeoutMs), "diary.dat was not protected");
@@ -902,7 +903,7 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     QVERIFY2(run, qPrintable(m_why.isEmpty() ? QStringLiteral("the main window did not appear after the kill") : m_why));
     const QString both = exported(0);
     QVERIFY2(both.contains(words[0]) && both.contains(words[1]), qPrintable(both));
-    chooseFromEditorMenu(*run, 2);
+    chooseFromEditorMenu(*run, QStringLiteral("shift+F10"), 2);
     m_why = fillPasswordBox(QStringLiteral("change"), {passwords[0], passwords[1], passwords[1]});
     QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
     const QStringList check{QStringLiteral("check"), QStringLiteral("--password-file")};
@@ -914,7 +915,7 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     QVERIFY2(noFileHoldsEntries(QStringLiteral("after the change")), qPrintable(m_why));
 
     // Remove: diary.dat is plain again, both entries in it.
-    chooseFromEditorMenu(*run, 1);
+    chooseFromEditorMenu(*run, QStringLiteral("Menu"), 1);
     m_why = fillPasswordBox(QStringLiteral("remove"), {passwords[1]});
     QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
     QVERIFY2(waitUntil([&] { return !isProtected(); }, BoxTimeoutMs), "diary.dat stayed protected");
