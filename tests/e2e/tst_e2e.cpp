@@ -781,7 +781,7 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     for (int i = 0; i < 2; ++i) QVERIFY(writeFileBytes(passwordFile[i], passwords[i].toUtf8() + '\n'));
     const auto isProtected = [&] { return fileBytes(diary).startsWith(QByteArrayLiteral("VSD\xE2pw\r\n")); };
 
-    // No file under the folder or HOME holds an entry's words, as stored or as UTF-16.
+    // No file under the folder or HOME holds an entry's words, as stored, as UTF-16 or in base64.
     const auto noFileHoldsEntries = [&](const QString& step) {
         for (const QString& root : {work(), m_home}) {
             for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
@@ -888,6 +888,8 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     // Start (asked), write, kill once the store is saved.
     run = startProtected(0, true);
     QVERIFY2(run, qPrintable(m_why.isEmpty() ? QStringLiteral("the main window did not appear") : m_why));
+    const QString limits = QString::fromLatin1(fileBytes(QStringLiteral("/proc/%1/limits").arg(run->pid())));
+    QVERIFY2(QRegularExpression(QStringLiteral("Max core file size +0 +0 ")).match(limits).hasMatch(), "core dumps are allowed");
     run->click(run->map().calendarCell(otherCell.x(), otherCell.y()));
     run->click(run->map().dayEditor());
     run->type(words[1]);
@@ -912,6 +914,9 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     QString said;
     QCOMPARE(cli(check + QStringList{passwordFile[0], QStringLiteral("diary.dat")}, &said), 1);
     QVERIFY2(said.contains(QStringLiteral("Wrong password.")), qPrintable(said));
+    QStringList backups = QDir(work(QStringLiteral("backups"))).entryList(QDir::Files);
+    for (QString& b : backups) b.prepend(QStringLiteral("backups/"));
+    QVERIFY2(!backups.isEmpty() && cli(check + QStringList{passwordFile[1]} + backups, &said) == 0, qPrintable(said));
     QVERIFY2(noFileHoldsEntries(QStringLiteral("after the change")), qPrintable(m_why));
 
     // Remove: diary.dat is plain again, both entries in it.
