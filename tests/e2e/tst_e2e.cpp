@@ -826,7 +826,7 @@ void TestEndToEnd::protectedDiaryWholeFlow()
     const auto fillPasswordBox = [&](const QString& name, const QStringList& fields) {
         const WindowId box = waitForBox(QStringLiteral("^Vistelle$"));
         if (!box) return QStringLiteral("no password box: ") + name;
-        if (!waitUntil([&] { return m_x->activeWindow() == box && m_x->focusWindow() == box; }, 5000))
+        if (!waitUntil([&] { return m_x->activeWindow() == box && m_x->focusWindow() == box; }, 10000))
             return QStringLiteral("the password box did not take the focus: ") + name;
         for (int i = 0; i < fields.size(); ++i) {
             if (i > 0) m_x->key(QStringLiteral("Tab"));
