@@ -3,6 +3,7 @@
 #include "diary/spelling/spellingmenu.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTextBlock>
 
@@ -151,6 +152,16 @@ void DayEditor::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createContextMenu(pos);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+// Shift+F10 opens the menu as the Menu key does: the X11 window system turns only the
+// Menu key into a context-menu event.
+void DayEditor::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_F10 || event->modifiers() != Qt::ShiftModifier) return QPlainTextEdit::keyPressEvent(event);
+    const QPoint caret = cursorRect().center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, caret, viewport()->mapToGlobal(caret), event->modifiers());
+    contextMenuEvent(&menuEvent);
 }
 
 } // namespace vistelle

@@ -6,6 +6,7 @@
 #include "diary/dayentries.h"
 #include "mainformfixture.h"
 
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -191,6 +192,20 @@ private slots:
         form->memos[3]->setFocus();
         emit form->memos[3]->customContextMenuRequested(QPoint(5, 5));
         QVERIFY(form->Today->hasFocus());
+    }
+
+    void shiftF10OpensTheMenuAtTheCaret()
+    {
+        auto form = fx->start();
+        MainFormFixture::type(*form, "abc");
+        QTest::keyClick(form->Today, Qt::Key_F10, Qt::ShiftModifier);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QCOMPARE(menu->objectName(), QStringLiteral("TodayMenu"));
+        const QPoint caret = form->Today->viewport()->mapToGlobal(form->Today->cursorRect().center());
+        QVERIFY2((menu->pos() - caret).manhattanLength() < 50, "the menu is not at the caret");
+        menu->close();
+        QCOMPARE(form->Today->text(), QStringLiteral("abc")); // the key typed nothing
     }
 };
 

@@ -12,6 +12,7 @@
 #include "pictures/tlmdgraphiclist.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -79,6 +80,7 @@ private slots:
     void secondStartThatGetsNoAnswerSaysSoAndWritesNothing();
     void entriesWrittenByAnotherProgramAreMerged();
     void startUpBoxComesToTheFrontAndASignalEndsTheRun();
+    void protectedDiaryWholeFlow();
 
 private:
     // Starts the program in the working folder; owned by the fixture; null on failure.
@@ -757,6 +759,178 @@ void TestEndToEnd::startUpBoxComesToTheFrontAndASignalEndsTheRun()
     QCOMPARE(first->exitCode(), 0);
     QVERIFY(m_x->waitForNoWindow(ErrorBoxTitle, BoxTimeoutMs));
     QCOMPARE(fileBytes(work(QStringLiteral("diary.dat"))).toHex(), broken.toHex());
+}
+
+// --- a protected diary ---
+
+// Protecting the diary from the day editor's menu, a restart that asks for the password
+// (a wrong one first), a second entry, a kill, a restart, a new password and its removal.
+// The folder is shared (so a journal is kept in HOME) and holds an older entry (so the
+// day's backup holds text): while the diary is protected no file of the folder or of HOME
+// holds an entry's words, as stored, as UTF-16 or in base64.
+void TestEndToEnd::protectedDiaryWholeFlow()
+{
+    const QString words[3] = {QStringLiteral("Zanzibarquill lagoon"), QStringLiteral("Marmalopt harbour"),
+                              QStringLiteral("Quendrithal ferry")};
+    const TDateTime olderDay = encodeDate(2009, 3, 3);
+    const QString diary = work(QStringLiteral("diary.dat"));
+    writeDiary(diary, {{olderDay, words[2].toLatin1()}});
+    QVERIFY(QDir().mkpath(work(QStringLiteral(".stfolder"))));
+    const QString passwordFile[2] = {m_dir->filePath(QStringLiteral("first.txt")), m_dir->filePath(QStringLiteral("second.txt"))};
+    const QString passwords[2] = {QStringLiteral("violet-Kite7"), QStringLiteral("amber-Owl42")};
+    for (int i = 0; i < 2; ++i) QVERIFY(writeFileBytes(passwordFile[i], passwords[i].toUtf8() + '\n'));
+    const auto isProtected = [&] { return fileBytes(diary).startsWith(QByteArrayLiteral("VSD\xE2pw\r\n")); };
+
+    // No file under the folder or HOME holds an entry's words, as stored, as UTF-16 or in base64.
+    const auto noFileHoldsEntries = [&](const QString& step) {
+        for (const QString& root : {work(), m_home}) {
+            for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+                const QByteArray bytes = fileBytes(it.next());
+                for (const QString& w : words) {
+                    const QString word = w.section(u' ', 0, 0);
+                    if (bytes.contains(word.toLatin1()) || bytes.contains(w.toLatin1().toBase64()) ||
+                        bytes.contains(QByteArray(reinterpret_cast<const char*>(word.utf16()), word.size() * 2))) {
+                        m_why = it.filePath() + QStringLiteral(" holds an entry's text ") + step;
+                        return false;
+                    }
+                }
+            }
+        }
+        return true;
+    };
+    // vistelle-diary in the folder, with the run's HOME; its exit code and what it said.
+    const auto cli = [&](const QStringList& args, QString* said = nullptr) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home + QStringLiteral("/runtime"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(work());
+        p.setStandardInputFile(QProcess::nullDevice());
+        p.start(QStringLiteral(VISTELLE_DIARY_PROGRAM), args);
+        p.waitForFinished(60000);
+        if (said) *said = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const auto exported = [&](int password) {
+        QString text;
+        cli({QStringLiteral("export"), QStringLiteral("--password-file"), passwordFile[password], QStringLiteral("diary.dat")}, &text);
+        return text;
+    };
+    const QString shots = qEnvironmentVariable("VISTELLE_E2E_SCREENSHOTS"); // a folder for a look at the boxes
+    const auto shot = [&](const QString& name) {
+        if (!shots.isEmpty()) m_x->screenshot(shots + u'/' + name + QStringLiteral(".png"));
+    };
+    // The password box, which comes with the focus; the fields are filled in order and OK
+    // pressed; false when it did not close.
+    const auto fillPasswordBox = [&](const QString& name, const QStringList& fields) {
+        const WindowId box = waitForBox(QStringLiteral("^Vistelle$"));
+        if (!box) return QStringLiteral("no password box: ") + name;
+        if (!waitUntil([&] { return m_x->activeWindow() == box && m_x->focusWindow() == box; }, 10000))
+            return QStringLiteral("the password box did not take the focus: ") + name;
+        for (int i = 0; i < fields.size(); ++i) {
+            if (i > 0) m_x->key(QStringLiteral("Tab"));
+            m_x->type(fields[i]);
+        }
+        shot(name);
+        m_x->key(QStringLiteral("Return"));
+        if (!waitUntil([&] { return !m_x->findWindows(QStringLiteral(".*")).contains(box); }, BoxTimeoutMs))
+            return QStringLiteral("the password box did not close: ") + name;
+        return QString();
+    };
+    // The day editor's context menu from the keyboard (Shift+F10 or the Menu key); the
+    // item ups from its end.
+    const auto chooseFromEditorMenu = [&](ProgramRun& run, const QString& menuKey, int ups) {
+        run.click(run.map().dayEditor());
+        run.key(menuKey);
+        for (int i = 0; i < ups; ++i) m_x->key(QStringLiteral("Up"));
+        shot(QStringLiteral("menu-%1").arg(ups));
+        m_x->key(QStringLiteral("Return"));
+    };
+    // A start that asks for the password; a wrong one is told and asked again.
+    const auto startProtected = [&](int password, bool wrongFirst) -> ProgramRun* {
+        ProgramRun* run = startProgram(false);
+        if (!run) return nullptr;
+        if (wrongFirst) {
+            m_why = fillPasswordBox(QStringLiteral("start-wrong"), {QStringLiteral("not-the-one")});
+            if (!m_why.isEmpty()) return nullptr;
+            const WindowId told = waitForBox(ErrorBoxTitle);
+            shot(QStringLiteral("wrong-password"));
+            if (!told || !answerBox(told, QStringLiteral("Return"))) {
+                m_why = QStringLiteral("no box said the password was wrong");
+                return nullptr;
+            }
+        }
+        m_why = fillPasswordBox(QStringLiteral("start"), {passwords[password]});
+        if (!m_why.isEmpty()) return nullptr;
+        return run->waitForMainWindow() ? run : nullptr;
+    };
+    const auto [y, m, d] = decodeDate(today());
+    const int otherDay = d <= 14 ? d + 7 : d - 7;
+    const QPoint todayCell = cellOfDay(y, m, d), otherCell = cellOfDay(y, m, otherDay);
+    QElapsedTimer clock;
+    clock.start();
+
+    // Protect: the entry typed is saved in the protected form at once.
+    ProgramRun* run = startProgram();
+    QVERIFY2(run, "the main window did not appear");
+    run->click(run->map().dayEditor());
+    run->type(words[0]);
+    chooseFromEditorMenu(*run, QStringLiteral("shift+F10"), 1);
+    m_why = fillPasswordBox(QStringLiteral("protect"), {passwords[0], passwords[0]});
+    QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
+    QVERIFY2(waitUntil(isProtected, BoxTimeoutMs), "diary.dat was not protected");
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
+    QVERIFY2(isProtected(), "the close wrote diary.dat plain");
+    QVERIFY2(noFileHoldsEntries(QStringLiteral("after protecting")), qPrintable(m_why));
+    QVERIFY2(exported(0).contains(words[0]), "the protected diary does not hold the first entry");
+
+    // Start (asked), write, kill once the store is saved.
+    run = startProtected(0, true);
+    QVERIFY2(run, qPrintable(m_why.isEmpty() ? QStringLiteral("the main window did not appear") : m_why));
+    const QString limits = QString::fromLatin1(fileBytes(QStringLiteral("/proc/%1/limits").arg(run->pid())));
+    QVERIFY2(QRegularExpression(QStringLiteral("Max core file size +0 +0 ")).match(limits).hasMatch(), "core dumps are allowed");
+    run->click(run->map().calendarCell(otherCell.x(), otherCell.y()));
+    run->click(run->map().dayEditor());
+    run->type(words[1]);
+    run->click(run->map().calendarCell(todayCell.x(), todayCell.y()));
+    QVERIFY2(waitUntil([&] { return exported(0).contains(words[1]); }, BoxTimeoutMs), "the second entry was not saved");
+    QVERIFY2(noFileHoldsEntries(QStringLiteral("while protected")), qPrintable(m_why));
+    run->kill();
+    QVERIFY(isProtected());
+    QVERIFY2(noFileHoldsEntries(QStringLiteral("after the kill")), qPrintable(m_why));
+
+    // Start again; change the password.
+    run = startProtected(0, false);
+    QVERIFY2(run, qPrintable(m_why.isEmpty() ? QStringLiteral("the main window did not appear after the kill") : m_why));
+    const QString both = exported(0);
+    QVERIFY2(both.contains(words[0]) && both.contains(words[1]), qPrintable(both));
+    chooseFromEditorMenu(*run, QStringLiteral("shift+F10"), 2);
+    m_why = fillPasswordBox(QStringLiteral("change"), {passwords[0], passwords[1], passwords[1]});
+    QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
+    const QStringList check{QStringLiteral("check"), QStringLiteral("--password-file")};
+    QVERIFY2(waitUntil([&] { return cli(check + QStringList{passwordFile[1], QStringLiteral("diary.dat")}) == 0; }, BoxTimeoutMs),
+             "the new password does not open diary.dat");
+    QString said;
+    QCOMPARE(cli(check + QStringList{passwordFile[0], QStringLiteral("diary.dat")}, &said), 1);
+    QVERIFY2(said.contains(QStringLiteral("Wrong password.")), qPrintable(said));
+    QStringList backups = QDir(work(QStringLiteral("backups"))).entryList(QDir::Files);
+    for (QString& b : backups) b.prepend(QStringLiteral("backups/"));
+    QVERIFY2(!backups.isEmpty() && cli(check + QStringList{passwordFile[1]} + backups, &said) == 0, qPrintable(said));
+    QVERIFY2(noFileHoldsEntries(QStringLiteral("after the change")), qPrintable(m_why));
+
+    // Remove: diary.dat is plain again, both entries in it.
+    chooseFromEditorMenu(*run, QStringLiteral("Menu"), 1);
+    m_why = fillPasswordBox(QStringLiteral("remove"), {passwords[1]});
+    QVERIFY2(m_why.isEmpty(), qPrintable(m_why));
+    QVERIFY2(waitUntil([&] { return !isProtected(); }, BoxTimeoutMs), "diary.dat stayed protected");
+    QVERIFY2(closeCleanly(*run, &m_why), qPrintable(m_why));
+    const QList<DiaryRow> rows = diaryRows();
+    QCOMPARE(rows.size(), 4);
+    QVERIFY(rows.contains((DiaryRow{olderDay, words[2].toLatin1()})));
+    QVERIFY(rows.contains((DiaryRow{today(), words[0].toLatin1()})));
+    QVERIFY(rows.contains((DiaryRow{encodeDate(y, m, otherDay), words[1].toLatin1()})));
+    qInfo("the whole flow took %lld ms", clock.elapsed());
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
