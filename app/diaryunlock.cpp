@@ -1,8 +1,11 @@
 #include "app/diaryunlock.h"
 #include "core/error.h"
 #include "diary/protect/protectedfile.h"
+#include "diary/protect/protectedformat.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
+
+#include <QFile>
 
 namespace vistelle {
 
@@ -20,6 +23,19 @@ std::shared_ptr<const protect::DiaryKey> unlockDiary(QByteArrayView head, const 
         protect::wipe(password->data(), size_t(password->size()));
         if (protect::keyMatches(head, *key)) return key;
         dialogs().error(protect::wrongPasswordMessage());
+    }
+}
+
+StartUnlock unlockBeforeWindow(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
+    if (!protect::isProtected(head)) return {};
+    try {
+        return {true, unlockDiary(head, fileName)};
+    } catch (const Error&) {
+        return {};
     }
 }
 

@@ -26,6 +26,7 @@
 #include "diary/spelling/spellchecker.h"
 #include "core/usersettings.h"
 #include "core/wholefile.h"
+#include "diary/protect/diaryform.h"
 #include "diary/protect/protectedfile.h"
 #include "diary/protect/protectedformat.h"
 #include "platform/dialogs.h"
@@ -134,9 +135,17 @@ TMainForm::~TMainForm()
 
 // --- start-up ---
 
-std::vector<ReadAhead::File> TMainForm::filesReadAtStart()
+std::vector<ReadAhead::File> TMainForm::filesReadAtStart(const StartUnlock& unlock)
 {
-    return {{QStringLiteral("graphics1.dat")}, TVolgaTable::readAheadFile(DiaryFile)};
+    std::function<QByteArray(QByteArray)> imageOf;
+    if (const std::shared_ptr<const protect::DiaryKey> key = unlock.key) {
+        imageOf = [key](QByteArray bytes) {
+            protect::DiaryForm form;
+            form.setKey(key);
+            return form.imageOf(std::move(bytes), DiaryFile);
+        };
+    }
+    return {{QStringLiteral("graphics1.dat")}, TVolgaTable::readAheadFile(DiaryFile, std::move(imageOf))};
 }
 
 void TMainForm::FormCreate()
@@ -230,12 +239,17 @@ bool TMainForm::openDiary()
 // box was cancelled.
 bool TMainForm::unlockIfProtected()
 {
-    QFile file(DiaryFile);
-    if (!file.open(QIODevice::ReadOnly)) return true;
-    // The header and an empty seal's tag: as much as a protected file holds at least.
-    const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
-    if (!protect::isProtected(head)) return true;
-    std::shared_ptr<const protect::DiaryKey> key = unlockDiary(head, DiaryFile);
+    std::shared_ptr<const protect::DiaryKey> key;
+    if (std::exchange(s_startUnlock.asked, false)) {
+        key = std::exchange(s_startUnlock.key, nullptr);
+    } else {
+        QFile file(DiaryFile);
+        if (!file.open(QIODevice::ReadOnly)) return true;
+        // The header and an empty seal's tag: as much as a protected file holds at least.
+        const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
+        if (!protect::isProtected(head)) return true;
+        key = unlockDiary(head, DiaryFile);
+    }
     if (!key) return false;
     m_keeper->setKey(std::move(key));
     diary.imageOfFile = [this](QByteArray bytes) { return m_keeper->imageOfFile(std::move(bytes), DiaryFile); };

@@ -2,6 +2,7 @@
 // The main window: start-up and shutdown, the window-state record, the layout and the
 // handlers that tie the calendar, the day editor, the pictures and the search together.
 
+#include "app/diaryunlock.h"
 #include "core/datetime.h"
 #include "diary/engine/volgatable.h"
 
@@ -68,8 +69,11 @@ public:
     int endStatus() const { return m_endStatus; }
     // A later start in the same folder asks the window to come to the front.
     void bringToFront();
-    // The diary and the first picture set: the files the start-up reads before the window shows.
-    static std::vector<ReadAhead::File> filesReadAtStart();
+    // The diary and the first picture set: the files the start-up reads before the window
+    // shows. A protected diary whose password was asked before the window is opened there.
+    static std::vector<ReadAhead::File> filesReadAtStart(const StartUnlock& unlock = {});
+    // The answer of the password box shown before the window, for the next window built.
+    static void unlockedBeforeWindow(StartUnlock unlock) { s_startUnlock = std::move(unlock); }
     void setVisible(bool visible) override;
 
     // Day editor rules.
@@ -218,6 +222,7 @@ private:
     bool openDiary();
     void openDiaryFile();
     bool unlockIfProtected();
+    inline static StartUnlock s_startUnlock;
     void addPasswordItems(QMenu& menu);
     void protectDiary();
     void changeDiaryPassword();

@@ -77,16 +77,19 @@ namespace {
 struct ParsedTable {
     std::shared_ptr<TVolgaCursor> cursor;
     QString error;
+    bool throughImageOf = false; // made of the image the file's form gave
 };
 
 } // namespace
 
-ReadAhead::File TVolgaTable::readAheadFile(const QString& fileName)
+ReadAhead::File TVolgaTable::readAheadFile(const QString& fileName,
+                                           std::function<QByteArray(QByteArray fileBytes)> imageOf)
 {
-    return {fileName, [](const QByteArray& image) -> std::any {
+    return {fileName, [imageOf = std::move(imageOf)](const QByteArray& bytes) -> std::any {
                 auto parsed = std::make_shared<ParsedTable>();
+                parsed->throughImageOf = bool(imageOf);
                 try {
-                    parsed->cursor = parseImage(image, {});
+                    parsed->cursor = parseImage(imageOf ? imageOf(bytes) : bytes, {});
                 } catch (const Error& e) {
                     parsed->error = e.message();
                 } catch (...) {
@@ -103,13 +106,9 @@ bool TVolgaTable::loadReadAhead()
     if (!ahead) return false;
     m_fileStamp = ahead->stamp;
     const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
-    if (imageOfFile) {
-        loadImage(imageOfFile(std::move(ahead->bytes)));
-        return true;
-    }
     // A table that reports its progress is read here, where the progress is shown.
-    if (!parsed || OnCallback) {
-        loadImage(ahead->bytes);
+    if (!parsed || OnCallback || (imageOfFile && !(*parsed)->throughImageOf)) {
+        loadImage(imageOfFile ? imageOfFile(std::move(ahead->bytes)) : ahead->bytes);
         return true;
     }
     m_cursor.reset();

@@ -36,8 +36,11 @@ public:
     void CreateTable();
 
     // The file read ahead at start-up together with its rows: an Open of the same file
-    // that finds it unchanged on disk takes them instead of reading it again.
-    static ReadAhead::File readAheadFile(const QString& fileName);
+    // that finds it unchanged on disk takes them instead of reading it again. With
+    // imageOf, the rows are those of the image it makes of the file's bytes, and an Open
+    // whose imageOfFile is set takes them too.
+    static ReadAhead::File readAheadFile(const QString& fileName,
+                                         std::function<QByteArray(QByteArray fileBytes)> imageOf = {});
 
 protected:
     void loadRows() override;

@@ -3,6 +3,7 @@
 // the day editor's menu, with no entry's text left readable in any file.
 
 #include "app/mainform.h"
+#include "core/readahead.h"
 #include "diary/diarykeeper.h"
 #include "diary/protect/protectedfile.h"
 #include "mainformfixture.h"
@@ -115,6 +116,33 @@ private slots:
         QVERIFY(form->Today->isReadOnly());
         form->close();
         QCOMPARE(readFile("diary.dat"), before);
+    }
+
+    // As the program starts: the password asked before the window, the diary opened with its
+    // key while the window is built, and never asked again by the window.
+    void passwordAskedBeforeTheWindowIsTheWindowsAnswer_data()
+    {
+        QTest::addColumn<bool>("right");
+        QTest::newRow("right password") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void passwordAskedBeforeTheWindowIsTheWindowsAnswer()
+    {
+        QFETCH(bool, right);
+        writeProtectedDiary({{march(2), "a secret"}}, quickKey("right"));
+        const QByteArray before = readFile("diary.dat");
+        fx->boxes.passwords = {right ? std::optional<QByteArray>("right") : std::nullopt};
+        StartUnlock unlock = unlockBeforeWindow("diary.dat");
+        QCOMPARE(unlock.asked, true);
+        ReadAhead ahead(TMainForm::filesReadAtStart(unlock));
+        TMainForm::unlockedBeforeWindow(std::move(unlock));
+        auto form = fx->start();
+        QCOMPARE(fx->boxes.log, QStringList("password: Password for diary.dat:"));
+        QCOMPARE(form->Today->isReadOnly(), !right);
+        if (right) QCOMPARE(form->info(march(2)), QStringLiteral("a secret"));
+        form->close();
+        if (!right) QCOMPARE(readFile("diary.dat"), before);
+        else QVERIFY(isProtected(readFile("diary.dat")));
     }
 
     void fileProtectedWithAnotherPasswordIsToldOnceAndNeverSavedOver()

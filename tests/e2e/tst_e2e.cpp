@@ -854,7 +854,8 @@ void TestEndToEnd::protectedDiaryWholeFlow()
         if (wrongFirst) {
             m_why = fillPasswordBox(QStringLiteral("start-wrong"), {QStringLiteral("not-the-one")});
             if (!m_why.isEmpty()) return nullptr;
-            const WindowId told = waitForBox(ErrorBoxTitle);
+            // Told before the window exists, under the password box's own caption.
+            const WindowId told = waitForBox(QStringLiteral("^Vistelle$"));
             shot(QStringLiteral("wrong-password"));
             if (!told || !answerBox(told, QStringLiteral("Return"))) {
                 m_why = QStringLiteral("no box said the password was wrong");
