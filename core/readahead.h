@@ -18,8 +18,9 @@ namespace vistelle {
 class ReadAhead {
 public:
     // What the reading thread also makes of a file's bytes (its parse, say), handed over
-    // with them. It must touch nothing but the bytes.
-    using Digest = std::function<std::any(const QByteArray&)>;
+    // with them. It must touch nothing but the bytes; it may take them (a protected file is
+    // opened in its own bytes), leaving none to hand over.
+    using Digest = std::function<std::any(QByteArray&)>;
     struct File {
         QString name; // relative to the current folder
         Digest digest = {};

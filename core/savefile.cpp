@@ -146,8 +146,23 @@ Replaced replace(TemporaryFile& tmp, const QByteArray& fileName, const FileStamp
     return Replaced::Yes;
 }
 
+// Writes bytes from the start of fd, each part once ready says it is final.
+bool writeAsReady(int fd, const QByteArray& bytes, const BytesReady& ready)
+{
+    if (!ready) return writeAll(fd, bytes);
+    constexpr qsizetype Part = 1 << 20;
+    for (qsizetype written = 0; written < bytes.size();) {
+        const qsizetype upTo = std::min(ready(std::min(bytes.size(), written + Part)), bytes.size());
+        if (!writeAll(fd, QByteArray::fromRawData(bytes.constData() + written, upTo - written), written)) return false;
+        ::sync_file_range(fd, off_t(written), off_t(upTo - written), SYNC_FILE_RANGE_WRITE);
+        written = upTo;
+    }
+    return true;
+}
+
 SaveResult saveAtomically(const QString& fileName, const QByteArray& bytes, const FileStamp* expected,
-                          const std::function<bool()>& stillCurrent, bool& folderWritable)
+                          const std::function<bool()>& stillCurrent, bool& folderWritable,
+                          const BytesReady& ready = {})
 {
     SaveResult result;
     folderWritable = true;
@@ -163,7 +178,7 @@ SaveResult saveAtomically(const QString& fileName, const QByteArray& bytes, cons
     }
     // The old file's permissions go to the new one (the creation mask may have cut them).
     if (exists) ::fchmod(tmp.fd, old.st_mode & 07777);
-    if (!writeAll(tmp.fd, bytes) || ::fdatasync(tmp.fd) != 0) return result;
+    if (!writeAsReady(tmp.fd, bytes, ready) || ::fdatasync(tmp.fd) != 0) return result;
     if (!nameTemporary(name, tmp)) return result;
     // Taken from the open file, so that another program replacing the file right after
     // the rename cannot pass for this write. Linking and renaming keep inode and time.
@@ -230,11 +245,13 @@ bool syncFolder(const QByteArray& folder)
     return synced;
 }
 
-SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected)
+SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected,
+                    const BytesReady& ready)
 {
     bool folderWritable = true;
-    SaveResult result = saveAtomically(fileName, bytes, expected, {}, folderWritable);
+    SaveResult result = saveAtomically(fileName, bytes, expected, {}, folderWritable, ready);
     if (folderWritable) return result;
+    if (ready) ready(bytes.size());
     return saveInPlace(fileName, bytes, expected);
 }
 

@@ -52,7 +52,14 @@ struct SaveResult {
 // (one that does not exist: no file may be there); where the file system can swap two
 // files in one step the check is made on the file swapped out, so that no other write can
 // slip in between unseen: one that did is swapped back, and kept as displaced.
-SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected = nullptr);
+//
+// ready, when given, tells how much of bytes is final yet: called with n, it waits until
+// at least the first n bytes are and returns how many are. Each part is then written as
+// soon as it is final and sent on its way to the disk at once, so that the disk works
+// while the rest is still being made (a protected diary is sealed while it is written).
+using BytesReady = std::function<qsizetype(qsizetype atLeast)>;
+SaveResult saveFile(const QString& fileName, const QByteArray& bytes, const FileStamp* expected = nullptr,
+                    const BytesReady& ready = {});
 
 // Returns false when the file could not be written; the old file is then as it was.
 // written, when given, receives the stamp of the file as this call wrote it. stillCurrent,

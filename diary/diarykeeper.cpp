@@ -295,9 +295,13 @@ DiaryKeeper::Result DiaryKeeper::runJob(Job job)
         result.journalFailed = !QDir().mkpath(QFileInfo(job.journalName).absolutePath())
             || !writeFileWhole(job.journalName, protect::DiaryForm::fileOf(job.journalImage, job.key));
     backUp(job, result);
-    // The merge happened on the window thread: only the file it saw may be replaced.
-    const SaveResult saved =
-        saveFile(job.fileName, protect::DiaryForm::fileOf(job.image, job.key), &job.onDisk);
+    // The merge happened on the window thread: only the file it saw may be replaced. A
+    // protected diary is written while it is sealed.
+    std::optional<protect::SealInProgress> sealing;
+    if (job.key) sealing.emplace(job.image, *job.key);
+    const SaveResult saved = sealing
+        ? saveFile(job.fileName, sealing->bytes(), &job.onDisk, [&](qsizetype n) { return sealing->ready(n); })
+        : saveFile(job.fileName, job.image, &job.onDisk);
     result.saved = saved.saved;
     result.changedOnDisk = saved.changedOnDisk;
     result.displaced = saved.displaced;

@@ -77,8 +77,13 @@ void open(const QString& fileName, const std::shared_ptr<const DiaryKey>& key)
 
 void save(const QString& fileName, const std::shared_ptr<const DiaryKey>& key)
 {
-    QByteArray image = diaries().table.saveImage();
-    saveFile(fileName, key ? sealImage(std::move(image), *key) : image);
+    const QByteArray image = diaries().table.saveImage();
+    if (!key) {
+        saveFile(fileName, image);
+        return;
+    }
+    const SealInProgress sealing(image, *key); // written while it is sealed, as the program saves
+    saveFile(fileName, sealing.bytes(), nullptr, [&](qsizetype n) { return sealing.ready(n); });
 }
 
 void BM_DeriveKey(benchmark::State& state)

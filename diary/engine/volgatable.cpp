@@ -85,11 +85,11 @@ struct ParsedTable {
 ReadAhead::File TVolgaTable::readAheadFile(const QString& fileName,
                                            std::function<QByteArray(QByteArray fileBytes)> imageOf)
 {
-    return {fileName, [imageOf = std::move(imageOf)](const QByteArray& bytes) -> std::any {
+    return {fileName, [imageOf = std::move(imageOf)](QByteArray& bytes) -> std::any {
                 auto parsed = std::make_shared<ParsedTable>();
                 parsed->throughImageOf = bool(imageOf);
                 try {
-                    parsed->cursor = parseImage(imageOf ? imageOf(bytes) : bytes, {});
+                    parsed->cursor = parseImage(imageOf ? imageOf(std::move(bytes)) : bytes, {});
                 } catch (const Error& e) {
                     parsed->error = e.message();
                 } catch (...) {
@@ -106,6 +106,7 @@ bool TVolgaTable::loadReadAhead()
     if (!ahead) return false;
     m_fileStamp = ahead->stamp;
     const auto* parsed = std::any_cast<std::shared_ptr<const ParsedTable>>(&ahead->digest);
+    if (!parsed && ahead->bytes.isEmpty()) return false; // taken by a digest that failed: read again
     // A table that reports its progress is read here, where the progress is shown.
     if (!parsed || OnCallback || (imageOfFile && !(*parsed)->throughImageOf)) {
         loadImage(imageOfFile ? imageOfFile(std::move(ahead->bytes)) : ahead->bytes);

@@ -8,6 +8,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vistelle::protect {
@@ -136,6 +137,50 @@ QByteArray sealImage(QByteArray image, const DiaryKey& key)
     sealDetached(bytesOf(data + HeaderSize), bytesOf(data + HeaderSize + length), bytesOf(data + HeaderSize),
                  size_t(length), aeadOf(data, key));
     return image;
+}
+
+SealInProgress::SealInProgress(const QByteArray& image, const DiaryKey& key)
+    : m_image(image), m_file(HeaderSize + image.size() + TagSize, Qt::Uninitialized), m_data(m_file.data())
+{
+    initialiseSodium();
+    char nonce[NonceSize];
+    randombytes_buf(nonce, NonceSize);
+    std::memcpy(m_data, headerFor(key, QByteArrayView(nonce, NonceSize)).constData(), HeaderSize);
+    try {
+        m_thread = std::thread([this, &key] { seal(key); });
+    } catch (...) {
+        seal(key); // no thread to be had: sealed here, before anything is written
+    }
+}
+
+SealInProgress::~SealInProgress()
+{
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void SealInProgress::seal(const DiaryKey& key)
+{
+    // Each byte is written once, before ready() hands it out.
+    unsigned char* data = bytesOf(m_data);
+    const auto length = size_t(m_image.size());
+    const auto publish = [this](qsizetype final) {
+        m_ready.store(final, std::memory_order_release);
+        m_ready.notify_all();
+    };
+    sealDetached(data + HeaderSize, data + HeaderSize + length, bytesOf(m_image), length,
+                 aeadOf(m_file.constData(), key), [&](size_t upTo) { publish(HeaderSize + qsizetype(upTo)); });
+    publish(m_file.size());
+}
+
+qsizetype SealInProgress::ready(qsizetype atLeast) const
+{
+    atLeast = std::min(atLeast, m_file.size());
+    qsizetype now = m_ready.load(std::memory_order_acquire);
+    while (now < atLeast) {
+        m_ready.wait(now, std::memory_order_acquire);
+        now = m_ready.load(std::memory_order_acquire);
+    }
+    return now;
 }
 
 } // namespace vistelle::protect

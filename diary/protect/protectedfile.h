@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <thread>
+
 namespace vistelle::protect {
 
 QString wrongPasswordMessage();
@@ -32,5 +35,29 @@ QByteArray unsealImage(QByteArray file, const DiaryKey& key, const QString& file
 QByteArray sealImage(QByteArray image, const DiaryKey& key);
 // The same with a given nonce, for the worked example.
 QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteArrayView nonce);
+
+// The protected file of image under key being sealed on threads of its own, so that it can
+// be written while it is sealed: bytes() has the file's whole length from the start, and
+// ready(n) waits until its first n bytes are final. key must outlive the seal, which the
+// destructor waits for.
+class SealInProgress {
+public:
+    SealInProgress(const QByteArray& image, const DiaryKey& key);
+    ~SealInProgress();
+    SealInProgress(const SealInProgress&) = delete;
+    SealInProgress& operator=(const SealInProgress&) = delete;
+
+    const QByteArray& bytes() const { return m_file; }
+    qsizetype ready(qsizetype atLeast) const;
+
+private:
+    void seal(const DiaryKey& key);
+
+    const QByteArray m_image;
+    QByteArray m_file;
+    char* m_data; // m_file's array, written by the seal only
+    std::atomic<qsizetype> m_ready{0};
+    std::thread m_thread;
+};
 
 } // namespace vistelle::protect

@@ -101,7 +101,8 @@ void onTwoCores(std::size_t length, Helper helper, Work work)
 
 } // namespace
 
-void sealDetached(unsigned char* c, unsigned char tag[16], const unsigned char* m, std::size_t length, const Aead& aead)
+void sealDetached(unsigned char* c, unsigned char tag[16], const unsigned char* m, std::size_t length, const Aead& aead,
+                  const std::function<void(std::size_t)>& sealedUpTo)
 {
     Construction construction(aead);
     Pieces pieces{length};
@@ -125,6 +126,7 @@ void sealDetached(unsigned char* c, unsigned char tag[16], const unsigned char* 
                     else encrypted[i].wait(false, std::memory_order_acquire);
                 }
                 construction.authenticate(c + pieces.from(i), pieces.size(i));
+                if (sealedUpTo) sealedUpTo(pieces.from(i) + pieces.size(i));
             }
         });
     construction.finish(aead.adLength, length, tag);

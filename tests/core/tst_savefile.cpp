@@ -202,6 +202,32 @@ private slots:
         QCOMPARE(readFile(path), diary);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList("diary.dat"));
     }
+    // Bytes handed over as they grow final (a protected diary being sealed) are written in
+    // order as they do; a write failing part-way leaves the old file whole.
+    void savesBytesAsTheyGrowFinal()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("diary.dat");
+        QByteArray bytes(3 * 1048576 + 7, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7 + i / 251);
+        QList<qsizetype> asked;
+        const auto ready = [&](qsizetype n) {
+            asked << n;
+            return std::min(bytes.size(), n + 4096);
+        };
+        QVERIFY(saveFile(path, bytes, nullptr, ready).saved);
+        QCOMPARE(readFile(path), bytes);
+        QVERIFY(std::is_sorted(asked.begin(), asked.end()) && asked.size() >= 3);
+        QCOMPARE(asked.last(), bytes.size());
+
+        faults::writeBudget = 1 << 20;
+        const bool saved = saveFile(path, QByteArray(bytes.size(), 'y'), nullptr, ready).saved;
+        faults::writeBudget = -1;
+        QVERIFY(!saved);
+        QCOMPARE(readFile(path), bytes);
+        QCOMPARE(filesIn(dir.path()), QStringList("diary.dat"));
+    }
+
     // The data reaches the disk before the file is replaced, and the new name with its
     // folder: a sync that fails fails the save.
     void failedSyncFailsTheSave_data()

@@ -135,6 +135,9 @@ private slots:
         QCOMPARE(unsealImage(file, m_key, "diary.dat"), image);             // held elsewhere too
         const QByteArray sealed = sealImage(QByteArray(image), m_key);      // in its own array
         QCOMPARE(unsealImage(sealed, m_key, "diary.dat"), image);
+        const SealInProgress sealing(image, m_key);                         // written while sealed
+        QCOMPARE(sealing.ready(sealing.bytes().size() + 1), sealing.bytes().size());
+        QCOMPARE(unsealImage(sealing.bytes(), m_key, "diary.dat"), image);
         for (qsizetype at : {qsizetype(HeaderSize), qsizetype(HeaderSize + size / 2), file.size() - TagSize - 1}) {
             if (at < HeaderSize || at >= HeaderSize + size) continue;
             QByteArray broken = file;
