@@ -7,7 +7,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <future>
 #include <memory>
+#include <utility>
 
 namespace vistelle {
 
@@ -25,5 +27,25 @@ struct StartUnlock {
     std::shared_ptr<const protect::DiaryKey> key;
 };
 StartUnlock unlockBeforeWindow(const QString& fileName);
+
+// The key of a protected diary for the start-up's read-ahead, which reads the file while
+// its password is asked: given once the box is answered (null: cancelled, or no box).
+// Give it before the read-ahead ends, which waits for it.
+class StartKey {
+public:
+    using Future = std::shared_future<std::shared_ptr<const protect::DiaryKey>>;
+    StartKey() : m_future(m_promise.get_future().share()) {}
+    void give(std::shared_ptr<const protect::DiaryKey> key)
+    {
+        if (std::exchange(m_given, true)) return;
+        m_promise.set_value(std::move(key));
+    }
+    Future future() const { return m_future; }
+
+private:
+    std::promise<std::shared_ptr<const protect::DiaryKey>> m_promise;
+    Future m_future;
+    bool m_given = false;
+};
 
 } // namespace vistelle

@@ -63,12 +63,14 @@ int main(int argc, char* argv[])
             endedWhileStarting = true;
             QCoreApplication::exit(0); // leaves the box's event loop, and those of later boxes
         });
-    // A protected diary's password is asked before the window, so that the diary is opened
-    // with its key while the window is built.
+    // The diary and the first picture set are read and parsed while the window is built. A
+    // protected diary's password is asked before the window, while the diary is read; the
+    // diary is then opened with its key while the window is built.
+    vistelle::StartKey startKey;
+    vistelle::ReadAhead readAhead(vistelle::TMainForm::filesReadAtStart(startKey.future()));
     vistelle::StartUnlock unlock = vistelle::unlockBeforeWindow(QStringLiteral("diary.dat"));
+    startKey.give(unlock.key);
     if (endedWhileStarting) return 0;
-    // The diary and the first picture set are read and parsed while the window is built.
-    vistelle::ReadAhead readAhead(vistelle::TMainForm::filesReadAtStart(unlock));
     vistelle::TMainForm::unlockedBeforeWindow(std::move(unlock));
     vistelle::TMainForm mainForm;   // its FormCreate runs here
     QObject::disconnect(whileStarting);

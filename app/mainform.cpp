@@ -135,13 +135,18 @@ TMainForm::~TMainForm()
 
 // --- start-up ---
 
-std::vector<ReadAhead::File> TMainForm::filesReadAtStart(const StartUnlock& unlock)
+std::vector<ReadAhead::File> TMainForm::filesReadAtStart(StartKey::Future key)
 {
+    // Without a key given (a cancelled box), the read ahead yields nothing: the window
+    // reads the file again if it opens it at all.
+    struct NoKey {};
     std::function<QByteArray(QByteArray)> imageOf;
-    if (const std::shared_ptr<const protect::DiaryKey> key = unlock.key) {
+    if (key.valid()) {
         imageOf = [key](QByteArray bytes) {
+            if (!protect::isProtected(bytes)) return bytes;
             protect::DiaryForm form;
-            form.setKey(key);
+            form.setKey(key.get());
+            if (!form.isProtected()) throw NoKey{};
             return form.imageOf(std::move(bytes), DiaryFile);
         };
     }

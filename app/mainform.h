@@ -70,8 +70,8 @@ public:
     // A later start in the same folder asks the window to come to the front.
     void bringToFront();
     // The diary and the first picture set: the files the start-up reads before the window
-    // shows. A protected diary whose password was asked before the window is opened there.
-    static std::vector<ReadAhead::File> filesReadAtStart(const StartUnlock& unlock = {});
+    // shows. With key, a protected diary is opened there with the key once given.
+    static std::vector<ReadAhead::File> filesReadAtStart(StartKey::Future key = {});
     // The answer of the password box shown before the window, for the next window built.
     static void unlockedBeforeWindow(StartUnlock unlock) { s_startUnlock = std::move(unlock); }
     void setVisible(bool visible) override;

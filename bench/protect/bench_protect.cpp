@@ -9,8 +9,8 @@
 // it atomically, synced; "spaced" leaves the disk a pause between saves, as saving as you
 // go does (at most one save a second). The window benchmark opens the main window on the
 // diary as the program starts: the diary and first set read ahead while the window is
-// built, the protected one unlocked through the password box with limits so small that the
-// key derivation costs nothing, so that what is timed is the opening.
+// built, the protected one read while its password box is up and timed from the answer on,
+// its key derived with limits so small that the derivation costs nothing.
 
 #include "app/mainform.h"
 #include "bench/common/largediary.h"
@@ -139,9 +139,22 @@ void BM_OpenWindow(benchmark::State& state)
     const DiaryKey quick = DiaryKey::derive("correct horse", {1, 8, QByteArray(16, 's')});
     writeFileWhole(QStringLiteral("diary.dat"), sealed ? sealImage(image, quick) : image);
     for (auto _ : state) {
-        if (sealed) boxes.passwords.append(QByteArray("correct horse"));
+        StartKey startKey;
+        std::optional<ReadAhead> ahead;
+        if (sealed) {
+            // The files are read while the password box is up (for most of a second at
+            // least: the key's derivation alone takes that long); the time counts from
+            // the answer on.
+            state.PauseTiming();
+            boxes.passwords.append(QByteArray("correct horse"));
+            ahead.emplace(TMainForm::filesReadAtStart(startKey.future()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            state.ResumeTiming();
+        } else {
+            ahead.emplace(TMainForm::filesReadAtStart(startKey.future()));
+        }
         StartUnlock unlock = unlockBeforeWindow(QStringLiteral("diary.dat"));
-        std::optional<ReadAhead> ahead(std::in_place, TMainForm::filesReadAtStart(unlock));
+        startKey.give(unlock.key);
         TMainForm::unlockedBeforeWindow(std::move(unlock));
         auto form = std::make_unique<TMainForm>();
         ReadAhead::dropRest();

@@ -132,9 +132,11 @@ private slots:
         writeProtectedDiary({{march(2), "a secret"}}, quickKey("right"));
         const QByteArray before = readFile("diary.dat");
         fx->boxes.passwords = {right ? std::optional<QByteArray>("right") : std::nullopt};
+        StartKey startKey; // the diary is read while the box is up
+        ReadAhead ahead(TMainForm::filesReadAtStart(startKey.future()));
         StartUnlock unlock = unlockBeforeWindow("diary.dat");
         QCOMPARE(unlock.asked, true);
-        ReadAhead ahead(TMainForm::filesReadAtStart(unlock));
+        startKey.give(unlock.key);
         TMainForm::unlockedBeforeWindow(std::move(unlock));
         auto form = fx->start();
         QCOMPARE(fx->boxes.log, QStringList("password: Password for diary.dat:"));
