@@ -26,17 +26,14 @@ std::shared_ptr<const protect::DiaryKey> unlockDiary(QByteArrayView head, const 
     }
 }
 
-StartUnlock unlockBeforeWindow(const QString& fileName)
+StartUnlock unlockIfProtected(const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    if (!file.open(QIODevice::ReadOnly)) return {true, false, nullptr};
+    // The header and an empty seal's tag: as much as a protected file holds at least.
     const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
-    if (!protect::isProtected(head)) return {};
-    try {
-        return {true, unlockDiary(head, fileName)};
-    } catch (const Error&) {
-        return {};
-    }
+    if (!protect::isProtected(head)) return {true, false, nullptr};
+    return {true, true, unlockDiary(head, fileName)};
 }
 
 } // namespace vistelle

@@ -7,9 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <future>
 #include <memory>
-#include <utility>
 
 namespace vistelle {
 
@@ -18,34 +16,15 @@ namespace vistelle {
 // before anything is asked; damage behind it is found when the file is opened with the key.
 std::shared_ptr<const protect::DiaryKey> unlockDiary(QByteArrayView head, const QString& fileName);
 
-// The password of a protected fileName asked before the main window is built, so that the
-// diary can be opened while the window is built. asked: the box was shown; key: null when
-// it was cancelled. A file that is not protected, or whose header is damaged, is left to
-// the window's opening, which reports it.
+// What the start-up found of fileName. checked: looked at; asked: protected, and its
+// password box was shown; key: the box's answer, null when it was cancelled.
 struct StartUnlock {
+    bool checked = false;
     bool asked = false;
     std::shared_ptr<const protect::DiaryKey> key;
 };
-StartUnlock unlockBeforeWindow(const QString& fileName);
 
-// The key of a protected diary for the start-up's read-ahead, which reads the file while
-// its password is asked: given once the box is answered (null: cancelled, or no box).
-// Give it before the read-ahead ends, which waits for it.
-class StartKey {
-public:
-    using Future = std::shared_future<std::shared_ptr<const protect::DiaryKey>>;
-    StartKey() : m_future(m_promise.get_future().share()) {}
-    void give(std::shared_ptr<const protect::DiaryKey> key)
-    {
-        if (std::exchange(m_given, true)) return;
-        m_promise.set_value(std::move(key));
-    }
-    Future future() const { return m_future; }
-
-private:
-    std::promise<std::shared_ptr<const protect::DiaryKey>> m_promise;
-    Future m_future;
-    bool m_given = false;
-};
+// Asks the password of fileName when it is protected; a damaged header throws its message.
+StartUnlock unlockIfProtected(const QString& fileName);
 
 } // namespace vistelle

@@ -1,6 +1,7 @@
 // Vistelle: a picture-calendar diary. Takes no arguments; works in the current folder.
 
 #include "app/mainform.h"
+#include "app/startreading.h"
 #include "app/startup.h"
 #include "core/readahead.h"
 #include "core/regional.h"
@@ -63,15 +64,11 @@ int main(int argc, char* argv[])
             endedWhileStarting = true;
             QCoreApplication::exit(0); // leaves the box's event loop, and those of later boxes
         });
-    // The diary and the first picture set are read and parsed while the window is built. A
-    // protected diary's password is asked before the window, while the diary is read; the
-    // diary is then opened with its key while the window is built.
-    vistelle::StartKey startKey;
-    vistelle::ReadAhead readAhead(vistelle::TMainForm::filesReadAtStart(startKey.future()));
-    vistelle::StartUnlock unlock = vistelle::unlockBeforeWindow(QStringLiteral("diary.dat"));
-    startKey.give(unlock.key);
+    // The diary and the first picture set are read and parsed while the window is built; a
+    // protected diary's password is asked first, while the diary is read.
+    vistelle::StartReading reading;
+    reading.askPassword();
     if (endedWhileStarting) return 0;
-    vistelle::TMainForm::unlockedBeforeWindow(std::move(unlock));
     vistelle::TMainForm mainForm;   // its FormCreate runs here
     QObject::disconnect(whileStarting);
     vistelle::ReadAhead::dropRest();

@@ -135,7 +135,7 @@ TMainForm::~TMainForm()
 
 // --- start-up ---
 
-std::vector<ReadAhead::File> TMainForm::filesReadAtStart(StartKey::Future key)
+std::vector<ReadAhead::File> TMainForm::filesReadAtStart(std::shared_future<std::shared_ptr<const protect::DiaryKey>> key)
 {
     // Without a key given (a cancelled box), the read ahead yields nothing: the window
     // reads the file again if it opens it at all.
@@ -244,19 +244,11 @@ bool TMainForm::openDiary()
 // box was cancelled.
 bool TMainForm::unlockIfProtected()
 {
-    std::shared_ptr<const protect::DiaryKey> key;
-    if (std::exchange(s_startUnlock.asked, false)) {
-        key = std::exchange(s_startUnlock.key, nullptr);
-    } else {
-        QFile file(DiaryFile);
-        if (!file.open(QIODevice::ReadOnly)) return true;
-        // The header and an empty seal's tag: as much as a protected file holds at least.
-        const QByteArray head = file.read(protect::HeaderSize + protect::TagSize);
-        if (!protect::isProtected(head)) return true;
-        key = unlockDiary(head, DiaryFile);
-    }
-    if (!key) return false;
-    m_keeper->setKey(std::move(key));
+    StartUnlock unlock = std::exchange(s_startUnlock, {});
+    if (!unlock.checked) unlock = vistelle::unlockIfProtected(DiaryFile);
+    if (!unlock.asked) return true;
+    if (!unlock.key) return false;
+    m_keeper->setKey(std::move(unlock.key));
     diary.imageOfFile = [this](QByteArray bytes) { return m_keeper->imageOfFile(std::move(bytes), DiaryFile); };
     return true;
 }

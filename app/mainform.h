@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <array>
+#include <future>
 #include <memory>
 
 class QCheckBox;
@@ -71,7 +72,8 @@ public:
     void bringToFront();
     // The diary and the first picture set: the files the start-up reads before the window
     // shows. With key, a protected diary is opened there with the key once given.
-    static std::vector<ReadAhead::File> filesReadAtStart(StartKey::Future key = {});
+    static std::vector<ReadAhead::File> filesReadAtStart(
+        std::shared_future<std::shared_ptr<const protect::DiaryKey>> key = {});
     // The answer of the password box shown before the window, for the next window built.
     static void unlockedBeforeWindow(StartUnlock unlock) { s_startUnlock = std::move(unlock); }
     void setVisible(bool visible) override;

@@ -13,6 +13,7 @@
 // its key derived with limits so small that the derivation costs nothing.
 
 #include "app/mainform.h"
+#include "app/startreading.h"
 #include "bench/common/largediary.h"
 #include "core/readahead.h"
 #include "core/savefile.h"
@@ -139,23 +140,20 @@ void BM_OpenWindow(benchmark::State& state)
     const DiaryKey quick = DiaryKey::derive("correct horse", {1, 8, QByteArray(16, 's')});
     writeFileWhole(QStringLiteral("diary.dat"), sealed ? sealImage(image, quick) : image);
     for (auto _ : state) {
-        StartKey startKey;
-        std::optional<ReadAhead> ahead;
+        std::optional<StartReading> reading;
         if (sealed) {
             // The files are read while the password box is up (for most of a second at
             // least: the key's derivation alone takes that long); the time counts from
             // the answer on.
             state.PauseTiming();
             boxes.passwords.append(QByteArray("correct horse"));
-            ahead.emplace(TMainForm::filesReadAtStart(startKey.future()));
+            reading.emplace();
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             state.ResumeTiming();
         } else {
-            ahead.emplace(TMainForm::filesReadAtStart(startKey.future()));
+            reading.emplace();
         }
-        StartUnlock unlock = unlockBeforeWindow(QStringLiteral("diary.dat"));
-        startKey.give(unlock.key);
-        TMainForm::unlockedBeforeWindow(std::move(unlock));
+        reading->askPassword();
         auto form = std::make_unique<TMainForm>();
         ReadAhead::dropRest();
         form->show();
@@ -163,7 +161,7 @@ void BM_OpenWindow(benchmark::State& state)
         benchmark::DoNotOptimize(form->diary.RecordCount());
         state.PauseTiming();
         form.reset();
-        ahead.reset();
+        reading.reset();
         state.ResumeTiming();
     }
     const QStringList others = boxes.log.filter(QRegularExpression(QStringLiteral("^(?!password: )")));

@@ -3,7 +3,7 @@
 // the day editor's menu, with no entry's text left readable in any file.
 
 #include "app/mainform.h"
-#include "core/readahead.h"
+#include "app/startreading.h"
 #include "diary/diarykeeper.h"
 #include "diary/protect/protectedfile.h"
 #include "mainformfixture.h"
@@ -132,12 +132,8 @@ private slots:
         writeProtectedDiary({{march(2), "a secret"}}, quickKey("right"));
         const QByteArray before = readFile("diary.dat");
         fx->boxes.passwords = {right ? std::optional<QByteArray>("right") : std::nullopt};
-        StartKey startKey; // the diary is read while the box is up
-        ReadAhead ahead(TMainForm::filesReadAtStart(startKey.future()));
-        StartUnlock unlock = unlockBeforeWindow("diary.dat");
-        QCOMPARE(unlock.asked, true);
-        startKey.give(unlock.key);
-        TMainForm::unlockedBeforeWindow(std::move(unlock));
+        StartReading reading; // the diary is read while the box is up
+        reading.askPassword();
         auto form = fx->start();
         QCOMPARE(fx->boxes.log, QStringList("password: Password for diary.dat:"));
         QCOMPARE(form->Today->isReadOnly(), !right);
