@@ -121,22 +121,12 @@ QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteAr
     return file;
 }
 
-QByteArray sealImage(QByteArray image, const DiaryKey& key)
+QByteArray sealImage(QByteArrayView image, const DiaryKey& key)
 {
     initialiseSodium();
     char nonce[NonceSize];
     randombytes_buf(nonce, NonceSize);
-    if (!image.isDetached()) return sealImageWithNonce(image, key, QByteArrayView(nonce, NonceSize));
-    // An image held nowhere else is sealed in place, behind the header: no second array of
-    // the diary's size.
-    const qsizetype length = image.size();
-    image.resize(HeaderSize + length + TagSize);
-    char* data = image.data();
-    std::memmove(data + HeaderSize, data, size_t(length));
-    std::memcpy(data, headerFor(key, QByteArrayView(nonce, NonceSize)).constData(), HeaderSize);
-    sealDetached(bytesOf(data + HeaderSize), bytesOf(data + HeaderSize + length), bytesOf(data + HeaderSize),
-                 size_t(length), aeadOf(data, key));
-    return image;
+    return sealImageWithNonce(image, key, QByteArrayView(nonce, NonceSize));
 }
 
 SealInProgress::SealInProgress(const QByteArray& image, const DiaryKey& key)

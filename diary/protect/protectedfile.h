@@ -30,9 +30,8 @@ bool keyMatches(QByteArrayView file, const DiaryKey& key);
 // "Wrong password." for another key, the damaged message for any other change.
 QByteArray unsealImage(QByteArray file, const DiaryKey& key, const QString& fileName);
 
-// The protected file of image under key, with a fresh random nonce; an image held nowhere
-// else is sealed in its own array.
-QByteArray sealImage(QByteArray image, const DiaryKey& key);
+// The protected file of image under key, with a fresh random nonce.
+QByteArray sealImage(QByteArrayView image, const DiaryKey& key);
 // The same with a given nonce, for the worked example.
 QByteArray sealImageWithNonce(QByteArrayView image, const DiaryKey& key, QByteArrayView nonce);
 
